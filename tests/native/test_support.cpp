@@ -35,8 +35,11 @@ void TempFolder::Write(const std::string& name, const Bytes& bytes) const {
 }
 
 Bytes TempFolder::Read(const std::string& name) const {
-    std::ifstream in(path_ + "/" + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ifstream in(path_ + "/" + name, std::ios::binary | std::ios::ate);
+    Bytes bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void TempFolder::Remove(const std::string& name) const {
@@ -58,6 +61,7 @@ std::vector<std::string> RowLabels(int count) {
 }
 
 ExeImage& ExeImage::Put(std::size_t offset, const Bytes& bytes) {
+    if (offset + bytes.size() > bytes_.size()) throw std::out_of_range("ExeImage::Put past the end");
     std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
     return *this;
 }
@@ -195,6 +199,7 @@ bool FaultInjectingFileSystem::Next(FileOp op) {
 }
 
 std::unique_ptr<File> FaultInjectingFileSystem::Open(const std::string& name, OpenMode mode) {
+    opened_.push_back(name);
     if (Next(FileOp::Open)) return nullptr;
     std::unique_ptr<File> file = real_.Open(name, mode);
     if (!file) return nullptr;

@@ -98,6 +98,8 @@ public:
     int Count() const { return count_; }
     bool Injected() const { return injected_; }
     const std::vector<FileOp>& Log() const { return log_; }
+    // The names of the files opened, in order, whether or not the open failed.
+    const std::vector<std::string>& Opened() const { return opened_; }
     int OpenFiles() const { return openFiles_; }
 
     // Counts one operation; true when it is to fail.
@@ -112,6 +114,7 @@ private:
     bool injected_ = false;
     int openFiles_ = 0;
     std::vector<FileOp> log_;
+    std::vector<std::string> opened_;
 };
 
 }  // namespace murn::test
