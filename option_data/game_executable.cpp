@@ -204,9 +204,25 @@ ExeOutcome GameExecutable::WritePatchAreas(const PatchAreaLayout& layout,
         if (!LiesInside(area, length)) return ExeOutcome::ExeAreasOutsideFile;
     }
 
-    const bool written = WriteAndVerify(*file, areas);
-    const bool closed = file->Close();
-    return written && closed ? ExeOutcome::ExeOk : ExeOutcome::ExeWriteFailed;
+    // What the areas hold now, so that a write that fails part-way can be undone.
+    std::vector<Area> originals;
+    for (const Area& area : areas) {
+        Area original{area.offset, std::vector<std::uint8_t>(area.bytes.size())};
+        bool failed = false;
+        if (ReadArea(*file, original.offset, original.bytes.data(), original.bytes.size(), failed) !=
+                original.bytes.size() ||
+            failed)
+            return ExeOutcome::ExeCannotOpen;  // nothing written yet
+        originals.push_back(std::move(original));
+    }
+
+    if (!WriteAndVerify(*file, areas)) {
+        const bool undone = WriteAndVerify(*file, originals);
+        const bool closed = file->Close();
+        return undone && closed ? ExeOutcome::ExeWriteUndone : ExeOutcome::ExeWriteFailed;
+    }
+    // Written and read back; a close that still fails may have lost the bytes.
+    return file->Close() ? ExeOutcome::ExeOk : ExeOutcome::ExeWriteFailed;
 }
 
 }  // namespace murn

@@ -41,6 +41,7 @@ enum class ExeOutcome {
     ExeReadFailed,        // read: a seek or read failed after the open; nothing was changed
     ExeAreasOutsideFile,  // write: an area does not lie inside the file; nothing written
     ExeWriteFailed,       // write: a seek, write, flush, close or the read-back failed
+    ExeWriteUndone,       // write: it failed part-way, and the areas were put back as they were
 };
 
 struct ExeReadResult {

@@ -68,6 +68,7 @@ const wchar_t* WriteMessage(ExeOutcome outcome) {
         case ExeOutcome::ExeOk: return kUpdatedMessage;
         case ExeOutcome::ExeCannotOpen: return kNotUpdatedMessage;
         case ExeOutcome::ExeAreasOutsideFile: return kAreasOutsideFileMessage;
+        case ExeOutcome::ExeWriteUndone: return kWriteUndoneMessage;
         default: return kWriteFailedMessage;
     }
 }

@@ -45,6 +45,8 @@ inline constexpr const wchar_t* kNotUpdatedMessage =
     L"Cannot find your file 'SH3.exe'. Is it open somewhere? Sh3.exe file not updated.";
 inline constexpr const wchar_t* kAreasOutsideFileMessage =
     L"SH3.exe lacks the patch areas - file not patched or corrupt. Sh3.exe file not updated.";
+inline constexpr const wchar_t* kWriteUndoneMessage =
+    L"Writing SH3.exe failed and was undone. Sh3.exe file not updated.";
 inline constexpr const wchar_t* kWriteFailedMessage =
     L"Writing SH3.exe failed - the file may be only partly updated.";
 
