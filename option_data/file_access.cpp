@@ -67,6 +67,9 @@ std::unique_ptr<File> StdioFileSystem::Open(const std::string& name, OpenMode mo
     const std::string path = folder_.empty() ? name : folder_ + "/" + name;
     std::FILE* stream = std::fopen(path.c_str(), mode == OpenMode::ReadOnly ? "rb" : "r+b");
     if (stream == nullptr) return nullptr;
+    // The areas are a few bytes each: a 4 KB buffer would turn every one of
+    // them into a block read, and every write into a read of the block first.
+    std::setvbuf(stream, nullptr, _IONBF, 0);
     return std::make_unique<StdioFile>(stream);
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+// The least a page's load or apply can cost the system: the same bytes read
+// or written with plain POSIX calls, one per area, and nothing else.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game_folder.h"
+#include "page.h"
+
+namespace murn::bench {
+
+struct FloorAreas {
+    std::string contentsPath;
+    std::string exePath;
+    bool mainPage = false;
+    std::int32_t switchPosition = 0;
+    std::size_t switchCount = 0;
+    std::int32_t sliderPosition = 0;
+    std::int32_t versionPosition = 0;  // main page only
+};
+
+FloorAreas FloorAreasFor(const GameFolder& folder, const PageProfile& profile);
+
+// What a floor load reads and a floor apply writes back.
+struct FloorBytes {
+    std::array<char, 4096> contents{};
+    std::size_t contentsSize = 0;
+    std::vector<std::uint8_t> switches;
+    std::uint8_t largeAddress = 0;
+    std::array<std::uint8_t, 8> sliders{};
+    std::array<char, 9> version{};
+};
+
+// Load: open, one read and close of the contents file; open, the length
+// (main page only), one pread per area and close of SH3.exe.
+bool FloorLoad(const FloorAreas& areas, FloorBytes& bytes);
+// Apply: open SH3.exe for update, its length (nothing may be written past
+// the end), one pwrite per area, close.
+bool FloorApply(const FloorAreas& areas, const FloorBytes& bytes);
+
+}  // namespace murn::bench
