@@ -2,7 +2,7 @@
 # Every test of the project: installs what is missing (as root), builds the
 # option data natively and runs its tests, once plainly and once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then builds the Windows
-# program and runs its tests under Wine.
+# program and runs its tests under Wine; last, each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,4 +14,6 @@ for preset in native sanitize windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j2
 done
+echo "== fuzz (bounded)"
+bash scripts/fuzz.sh 20
 echo "== all tests passed"

@@ -1,5 +1,7 @@
 #include "contents_file.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -199,6 +201,26 @@ TEST(ContentsFile, TextModeLineEnds) {
     const ContentsFile crlf = ReadMain("A\r\n:1000100\r\n:0:v1.6B\r\n");
     ASSERT_EQ(crlf.entries.size(), 2u);
     EXPECT_EQ(crlf.entries[1].valueText, "v1.6B");
+}
+
+TEST(ContentsFile, OddBytes) {
+    // A carriage return at the very end of the file has no line feed to go with: it stays.
+    ContentsFile file = ReadMain(ContentsText(kEntries, RowLabels(21)) + "Last\r");
+    ASSERT_EQ(file.labels.size(), 22u);
+    EXPECT_EQ(file.labels[21], "Last\r");
+    // A line that begins with a zero byte is empty as far as its text goes.
+    file = ReadMain(ContentsText(kEntries, RowLabels(22)) + std::string("\0ABC\n", 5));
+    EXPECT_EQ(file.labels.size(), 22u);
+    // A control byte is no white space before a number.
+    EXPECT_EQ(ReadPositionNumber("\x01" "1000000"), 0);
+}
+
+TEST(ContentsFile, UnreadableFileIsMissing) {
+    // A folder opens for reading on Linux, but every read of it fails.
+    TempFolder folder;
+    std::filesystem::create_directory(folder.Path() + "/MURNcontents.txt");
+    StdioFileSystem files(folder.Path());
+    EXPECT_EQ(ReadContentsFile("MURNcontents.txt", 22, 22, files).outcome, ContentsOutcome::ContentsMissing);
 }
 
 TEST(ContentsFile, ElevenEntriesKeepTen) {

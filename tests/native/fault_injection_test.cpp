@@ -156,6 +156,44 @@ TEST(FaultInjection, ApplyNeverReportsSuccessAfterAFault) {
     }
 }
 
+TEST(FaultInjection, QuietlyLostWritesAreCaughtByTheReadBack) {
+    // Writes that claim success but store nothing, and reads that come back
+    // short without an error: only the read-back can tell.
+    for (const Scenario& s : kScenarios) {
+        int caught = 0;
+        for (int failAt = 1;; ++failAt) {
+            TempFolder folder;
+            WriteGame(folder);
+            OptionState state(*s.profile);
+            RecordingView view;
+            StdioFileSystem plain(folder.Path());
+            LoadPage(*s.profile, state, view, plain);
+            for (auto& flag : state.switchFlags) flag = 0;
+            const Bytes before = folder.Read("SH3.exe");
+
+            FaultInjectingFileSystem files(folder.Path(), failAt, false);
+            files.SetQuiet(true);
+            ApplyPage(*s.profile, state, view, files);
+            if (!files.Injected()) break;
+            const FileOp op = files.Log()[static_cast<std::size_t>(failAt - 1)];
+            if (op != FileOp::Write && op != FileOp::Read) continue;
+            const std::string where = std::string(s.name) + " " + Describe(files, failAt, false);
+            const Bytes after = folder.Read("SH3.exe");
+            if (state.pageMessage == kUpdatedMessage) {
+                // Lost bytes that were already there, or a short read of bytes the undo never needed.
+                for (std::size_t i = 0; i < s.areas.switchCount; ++i)
+                    EXPECT_EQ(after[s.areas.switches + i], 0x00) << where;
+            } else {
+                ++caught;
+                EXPECT_TRUE(state.pageMessage == kWriteUndoneMessage || state.pageMessage == kNotUpdatedMessage)
+                    << where << " gave " << Narrow(state.pageMessage);
+                EXPECT_EQ(after, before) << where;
+            }
+        }
+        EXPECT_GT(caught, 3) << s.name;
+    }
+}
+
 TEST(FaultInjection, ContentsFileReadErrorIsNotHalfAFile) {
     // A read error part-way through must not pass for the end of the file.
     TempFolder folder;

@@ -102,6 +102,11 @@ public:
     const std::vector<std::string>& Opened() const { return opened_; }
     int OpenFiles() const { return openFiles_; }
 
+    // A quiet fault reports success and does nothing: a write that stores
+    // nothing, a read that comes back short without an error.
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
+    bool Quiet() const { return quiet_; }
+
     // Counts one operation; true when it is to fail.
     bool Next(FileOp op);
     void Closed() { --openFiles_; }
@@ -110,6 +115,7 @@ private:
     StdioFileSystem real_;
     int failAt_;
     bool sticky_;
+    bool quiet_ = false;
     int count_ = 0;
     bool injected_ = false;
     int openFiles_ = 0;
