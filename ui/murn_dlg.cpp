@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "about_dlg.h"
 #include "resource.h"
 #include "zarvolin_dialog.h"
 
@@ -26,7 +27,9 @@ constexpr PageControls kControls{
 
 }  // namespace
 
-CMurnDlg::CMurnDlg() : CPageDialog(IDD_MURN_OPTIONS, murn::MainPageProfile, kControls) {
+CMurnDlg::CMurnDlg()
+    : CPageDialog(IDD_MURN_OPTIONS, murn::MainPageProfile, kControls),
+      icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MURN))) {
     // The mods page comes back to this one unchanged, whatever it did.
     MapClick(IDC_ZARVOLIN_MODS, [] {
         CZarvolinDialog mods;
@@ -36,9 +39,49 @@ CMurnDlg::CMurnDlg() : CPageDialog(IDD_MURN_OPTIONS, murn::MainPageProfile, kCon
 
 bool CMurnDlg::OnInitDialog() {
     CPageDialog::OnInitDialog();
-    // TODO(about box): the "&About Murn..." system-menu entry (string 101)
-    // and the big and small window icons (icon 128) are added here, before
-    // the load, so that they are in place even for the load's message box.
+    // Before the load, so that they are in place even for its message box.
+    AddAboutEntry();
+    SendMsg(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMsg(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     LoadOptions();
+    return true;
+}
+
+void CMurnDlg::AddAboutEntry() const {
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    if (menu == nullptr) return;
+    wchar_t text[64] = {};
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, text, static_cast<int>(std::size(text))) <= 0)
+        return;
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+bool CMurnDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SYSCOMMAND: return OnSysCommand(static_cast<UINT>(wParam));
+        case WM_PAINT: return OnPaint();
+        default: return CPageDialog::OnMessage(message, wParam, lParam);
+    }
+}
+
+bool CMurnDlg::OnSysCommand(UINT command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    CAboutDlg about;
+    about.DoModal();
+    return true;
+}
+
+bool CMurnDlg::OnPaint() {
+    if (!IsIconic(window_)) return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    SendMsg(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const int cx = GetSystemMetrics(SM_CXICON);
+    const int cy = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(window_, &client);
+    DrawIcon(dc, (client.right - client.left - cx + 1) / 2, (client.bottom - client.top - cy + 1) / 2, icon_);
+    EndPaint(window_, &paint);
     return true;
 }

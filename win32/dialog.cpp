@@ -147,6 +147,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
             dialog->window_ = nullptr;
             return FALSE;
         }
+        if (message == WM_QUERYDRAGICON) return reinterpret_cast<INT_PTR>(dialog->OnQueryDragIcon());
         return dialog->OnMessage(message, wParam, lParam) ? TRUE : FALSE;
     } catch (...) {
         return FALSE;

@@ -51,6 +51,9 @@ protected:
     virtual void OnHScroll(int code, int position, HWND scrollBar);
     // true: handled, and the dialog manager does nothing more with it.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The icon dragged for a minimised dialog; null leaves it to the system.
+    // Its own handler because the dialog procedure returns it directly.
+    virtual HICON OnQueryDragIcon() { return nullptr; }
 
 private:
     struct ClickRoute {
