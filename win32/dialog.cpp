@@ -3,12 +3,34 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "app.h"
 
+// The dialog runs from a copy of its template without WS_VISIBLE: the dialog
+// manager then shows it when its modal loop first goes idle, which never
+// happens to a dialog ended during its initialisation (a failed load). With
+// the style left on, Wine shows such a dialog for an instant.
 INT_PTR CDialog::DoModal() {
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_),
-                           ModalOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(templateId_), RT_DIALOG);
+    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    const DWORD size = resource != nullptr ? SizeofResource(module, resource) : 0;
+    if (bytes == nullptr || size < 16) return -1;
+
+    std::vector<unsigned char> copy(bytes, bytes + size);
+    // An extended template keeps its style after version, signature, help ID
+    // and extended style; the old form starts with it.
+    WORD signature = 0;
+    std::memcpy(&signature, copy.data() + 2, sizeof signature);
+    const std::size_t styleOffset = signature == 0xFFFF ? 12 : 0;
+    DWORD style = 0;
+    std::memcpy(&style, copy.data() + styleOffset, sizeof style);
+    style &= ~static_cast<DWORD>(WS_VISIBLE);
+    std::memcpy(copy.data() + styleOffset, &style, sizeof style);
+    return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()),
+                                   ModalOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {

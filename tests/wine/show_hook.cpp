@@ -18,20 +18,17 @@ murn_wine::ShowCounts* Counts() {
     return counts;
 }
 
-// The same telling-apart as the driver's: by the controls each kind has.
 void CountShow(HWND window) {
     murn_wine::ShowCounts* counts = Counts();
     if (!counts) return;
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
     if (std::wcscmp(className, L"#32770") != 0 || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return;
-    const bool hasVersion = GetDlgItem(window, 1033) != nullptr;
-    if (hasVersion && GetDlgItem(window, 3)) {
-        InterlockedIncrement(&counts->mainPageShows);
-    } else if (!hasVersion && GetDlgItem(window, 1035)) {
-        InterlockedIncrement(&counts->modsPageShows);
-    } else if (GetDlgItem(window, 0xFFFF)) {
-        InterlockedIncrement(&counts->messageBoxShows);
+    switch (murn_wine::Classify(window)) {
+    case murn_wine::WindowKind::MainPage: InterlockedIncrement(&counts->mainPageShows); break;
+    case murn_wine::WindowKind::ModsPage: InterlockedIncrement(&counts->modsPageShows); break;
+    case murn_wine::WindowKind::MessageBox: InterlockedIncrement(&counts->messageBoxShows); break;
+    case murn_wine::WindowKind::Other: break;
     }
 }
 

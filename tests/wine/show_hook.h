@@ -21,6 +21,19 @@ struct ShowCounts {
     volatile LONG messageBoxShows;
 };
 
+enum class WindowKind { MainPage, ModsPage, MessageBox, Other };
+
+// Tells the tool's dialogs apart by the controls each kind has: the version
+// box and the mods button on the main page, the sliders without a version box
+// on the mods page, the text of a system message box (ID 0xFFFF).
+inline WindowKind Classify(HWND window) {
+    const bool hasVersion = GetDlgItem(window, 1033) != nullptr;
+    if (hasVersion && GetDlgItem(window, 3)) return WindowKind::MainPage;
+    if (!hasVersion && GetDlgItem(window, 1035)) return WindowKind::ModsPage;
+    if (GetDlgItem(window, 0xFFFF)) return WindowKind::MessageBox;
+    return WindowKind::Other;
+}
+
 // The hook procedure's exported name (WH_CALLWNDPROC).
 inline constexpr const char* kShowHookProcName = "MurnShowHook";
 

@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "show_hook.h"
-
 namespace murn_wine {
 
 void Fail(const std::wstring& what) { throw Failure{what}; }
@@ -16,7 +14,6 @@ namespace {
 
 constexpr DWORD kPollMs = 15;
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static text of a system message box
-constexpr int kModsButton = 3;
 constexpr int kVersionBox = 1033;
 constexpr int kLargeAddressBox = 1034;
 constexpr std::array<int, 2> kTrackbars = {1035, 1046};
@@ -41,14 +38,6 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
     GetClassNameW(window, className, 16);
     if (owner == state->processId && std::wcscmp(className, L"#32770") == 0) state->windows.push_back(window);
     return TRUE;
-}
-
-WindowKind Classify(HWND window) {
-    const bool hasVersion = GetDlgItem(window, kVersionBox) != nullptr;
-    if (hasVersion && GetDlgItem(window, kModsButton)) return WindowKind::MainPage;
-    if (!hasVersion && GetDlgItem(window, kTrackbars[0])) return WindowKind::ModsPage;
-    if (GetDlgItem(window, kMessageBoxTextId)) return WindowKind::MessageBox;
-    return WindowKind::Other;
 }
 
 const wchar_t* KindName(WindowKind kind) {

@@ -8,9 +8,10 @@
 
 #include <array>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "show_hook.h"
 
 namespace murn_wine {
 
@@ -26,7 +27,6 @@ struct Failure {
 DWORD StartTimeoutMs();
 DWORD ReactTimeoutMs();
 
-enum class WindowKind { MainPage, ModsPage, MessageBox, Other };
 
 struct RowIds {
     int check;
