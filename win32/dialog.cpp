@@ -17,20 +17,24 @@ INT_PTR CDialog::DoModal() {
     HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
     const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
     const DWORD size = resource != nullptr ? SizeofResource(module, resource) : 0;
-    if (bytes == nullptr || size < 16) return -1;
+    if (bytes == nullptr || size < 24) return -1;
 
-    std::vector<unsigned char> copy(bytes, bytes + size);
-    // An extended template keeps its style after version, signature, help ID
-    // and extended style; the old form starts with it.
-    WORD signature = 0;
-    std::memcpy(&signature, copy.data() + 2, sizeof signature);
-    const std::size_t styleOffset = signature == 0xFFFF ? 12 : 0;
+    template_.assign(bytes, bytes + size);
     DWORD style = 0;
-    std::memcpy(&style, copy.data() + styleOffset, sizeof style);
+    std::memcpy(&style, template_.data() + StyleOffset(), sizeof style);
     style &= ~static_cast<DWORD>(WS_VISIBLE);
-    std::memcpy(copy.data() + styleOffset, &style, sizeof style);
-    return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()),
+    std::memcpy(template_.data() + StyleOffset(), &style, sizeof style);
+    return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(template_.data()),
                                    ModalOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+// An extended template starts with version 1 and the signature 0xFFFF; its
+// style follows version, signature, help ID and extended style, while the
+// old form starts with it.
+std::size_t CDialog::StyleOffset() const {
+    WORD signature = 0;
+    std::memcpy(&signature, template_.data() + 2, sizeof signature);
+    return signature == 0xFFFF ? 12 : 0;
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {
@@ -110,23 +114,13 @@ bool CDialog::OnNotify(const NMHDR& header) {
 
 // Only a template placed at 0, 0 is centred; any other position is meant.
 bool CDialog::TemplateAtOrigin() const {
-    HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(templateId_), RT_DIALOG);
-    HGLOBAL loaded = resource != nullptr ? LoadResource(module, resource) : nullptr;
-    const auto* bytes = static_cast<const unsigned char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
-    if (bytes == nullptr) return false;
-    const DWORD size = SizeofResource(module, resource);
-
-    // An extended template starts with version 1 and the signature 0xFFFF;
-    // its x and y follow five more fields than in the old form.
-    WORD signature = 0;
-    if (size >= 4) std::memcpy(&signature, bytes + 2, sizeof signature);
-    const std::size_t xOffset = signature == 0xFFFF ? 18 : 10;
-    if (size < xOffset + 4) return false;
+    // x and y follow the style, the extended style (or the extended style
+    // then the style) and the control count.
+    const std::size_t xOffset = StyleOffset() == 12 ? 18 : 10;
     short x = 0;
     short y = 0;
-    std::memcpy(&x, bytes + xOffset, sizeof x);
-    std::memcpy(&y, bytes + xOffset + 2, sizeof y);
+    std::memcpy(&x, template_.data() + xOffset, sizeof x);
+    std::memcpy(&y, template_.data() + xOffset + 2, sizeof y);
     return x == 0 && y == 0;
 }
 

@@ -70,9 +70,12 @@ private:
     bool OnCommand(int code, int id);
     bool OnNotify(const NMHDR& header);
     bool TemplateAtOrigin() const;
+    std::size_t StyleOffset() const;
     void CenterWindow() const;
 
     int templateId_;
+    // The template as the dialog runs from it, read once per DoModal.
+    std::vector<unsigned char> template_;
     std::vector<ClickRoute> clickRoutes_;
     std::vector<NotifyRoute> notifyRoutes_;
 };
