@@ -95,7 +95,7 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY
 fi
 export WINEPREFIX=$demo/wine/prefix
-if [ "$wine_env_i386_emulated" = 1 ]; then export MURN_WINE_TIMEOUT_SCALE=10; fi
+if [ "$wine_env_i386_emulated" = 1 ]; then export MURN_WINE_TIMEOUT_SCALE=4; fi
 
 finish() {
   WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true

@@ -20,9 +20,7 @@ echo "== windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 bash scripts/check-footprint.sh
-# The Wine tests that the test command runs; the end-to-end driver groups
-# (wine.main-page and the others) run with `ctest --preset windows`.
-ctest --preset windows -R "${MURN_WINE_TESTS:-^wine\.templates$}"
+ctest --preset windows -j3
 
 echo "== fuzz (bounded)"
 bash scripts/fuzz.sh 20

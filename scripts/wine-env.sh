@@ -26,14 +26,26 @@ wine_env_die() {
 # Some hosts run 64-bit user code only (the kernel refuses every 32-bit ELF
 # with ENOEXEC), so Wine's 32-bit loader, and with it every 32-bit Windows
 # program, cannot start. There it still runs under qemu's i386 user-mode
-# emulator, registered for 32-bit ELF files through binfmt_misc; process start
-# then costs the better part of a minute instead of a fraction of a second.
+# emulator, registered for 32-bit ELF files through binfmt_misc.
+#
+# The emulated guest gets an address space that ends at 0x7fff0000. With
+# qemu's default layout the stack lies below 2 GB, so Wine (which has no
+# preloader here) tries to reserve everything from 0x7ffe0000 to 4 GB in
+# halves down to 64 KB pieces; qemu refuses each piece only after a slow
+# search, and every process start costs about a minute. With the space ending
+# there the stack sits at its top, nothing above it is tried, and a start takes
+# about a second. Programs that are not large-address-aware never see the
+# difference.
+wine_env_qemu_reserved_va=0x7fff0000
 wine_env_i386_emulated=0
 wine_env_ensure_i386() {
   local loader=/usr/lib/wine/wine
   [ -x "$loader" ] || wine_env_die "$loader is missing: run scripts/setup.sh"
   if "$loader" --version >/dev/null 2>&1; then
-    grep -qs 'interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/* && wine_env_i386_emulated=1
+    if grep -qs 'interpreter .*qemu-i386' /proc/sys/fs/binfmt_misc/*; then
+      wine_env_i386_emulated=1
+      export QEMU_RESERVED_VA=$wine_env_qemu_reserved_va
+    fi
     return 0
   fi
   local qemu=/usr/bin/qemu-i386-static
@@ -50,6 +62,7 @@ wine_env_ensure_i386() {
   fi
   "$loader" --version >/dev/null 2>&1 || wine_env_die "Wine's 32-bit loader still does not start"
   wine_env_i386_emulated=1
+  export QEMU_RESERVED_VA=$wine_env_qemu_reserved_va
 }
 
 # The 64-bit loader runs the prefix tools (wineboot, reg, wineserver) natively
@@ -116,6 +129,9 @@ export WINEPREFIX=$state/prefix
 export MURN_XVFB_PID=$pid
 export MURN_WINE_I386_EMULATED=$wine_env_i386_emulated
 EOF
+  if [ "$wine_env_i386_emulated" = 1 ]; then
+    echo "export QEMU_RESERVED_VA=$wine_env_qemu_reserved_va" >>"$state/env"
+  fi
   export DISPLAY=$display
   wine_env_make_prefix "$state/prefix" "$state/prefix.log"
   # One server for the whole run, started here with its output in a log, so
@@ -145,9 +161,9 @@ wine_env_run() {
   [ -e "$state/env" ] || wine_env_die "no Wine environment in $state: run 'up' first"
   # shellcheck disable=SC1091
   . "$state/env"
-  # Emulated 32-bit code starts processes very slowly; the programs stretch
+  # Emulated 32-bit code runs several times slower; the programs stretch
   # their waits by this factor.
-  if [ "$MURN_WINE_I386_EMULATED" = 1 ]; then export MURN_WINE_TIMEOUT_SCALE=10; fi
+  if [ "$MURN_WINE_I386_EMULATED" = 1 ]; then export MURN_WINE_TIMEOUT_SCALE=4; fi
   local args=() a
   for a in "$@"; do
     case $a in
