@@ -3,138 +3,23 @@
 // compares "SH3.exe" afterwards with exactly the bytes that may change.
 //
 //   murn_wine_driver PATH\MURNoptions.exe GAMES_FOLDER GROUP
-//       runs the scenarios of GROUP (main-load-failures, main-page, mods-page)
+//       runs the scenarios of GROUP (see kGroups below)
 //   murn_wine_driver PATH\MURNoptions.exe GAME_FOLDER show RELEASE_FILE
 //       starts the tool in GAME_FOLDER, prints "main dialog shown" once it is,
 //       and cancels it once RELEASE_FILE exists (the demo's screenshot hook)
 
 #include <windows.h>
 
-#include <array>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "game_folder.h"
-#include "tool_session.h"
+#include "scenario.h"
 
 namespace murn_wine {
 namespace {
-
-constexpr const wchar_t* kUpdated = L"Your SH3.exe file is now updated.";
-constexpr const wchar_t* kNotUpdated =
-    L"Cannot find your file 'SH3.exe'. Is it open somewhere? Sh3.exe file not updated.";
-constexpr const wchar_t* kTooLong = L"Please enter no more than 28 characters.";
-constexpr const wchar_t* kSuffix = L"\nAll switches must have values 0 or FF, with at least one FF.";
-
-constexpr int kOk = 1, kCancel = 2, kModsButton = 3, kLargeAddressBox = 1034;
-constexpr int kSlider1 = 1035, kSlider2 = 1046;
-
-// One character more than a label edit accepts; rows 18 to 21 can hold it.
-constexpr std::string_view kLongLabel = "Radio intercepts and reports!";
-static_assert(kLongLabel.size() == 29);
-
-struct Context {
-    std::wstring exe;
-    std::wstring folder;  // this scenario's game folder
-};
-
-// What a page should show for a set of game files, before any click.
-struct Shows {
-    std::array<int, 2> sliderPositions;
-    std::array<const wchar_t*, 2> valueTexts;
-    const wchar_t* version = L"";  // main page only
-};
-
-PageState Expected(const GameFiles& game, const PageLayout& layout, const std::vector<std::string>& labels,
-                   const Shows& shows) {
-    const bool main = layout.hasVersionAndLargeAddress;
-    const std::size_t switches = main ? kMainSwitchPosition : kModsSwitchPosition;
-    PageState state;
-    for (std::size_t i = 0; i < layout.rows.size(); ++i) {
-        state.labels.push_back(Widen(labels[i]));
-        state.checks.push_back(game.exe[switches + i] == 0xFF ? 1 : 0);
-    }
-    if (main) {
-        state.version = shows.version;
-        state.largeAddress = game.exe[kLargeAddressOffset] == 0x2F ? 1 : 0;
-    }
-    state.sliderMax = layout.sliderMax;
-    state.sliderPositions = shows.sliderPositions;
-    state.valueTexts = {shows.valueTexts[0], shows.valueTexts[1]};
-    return state;
-}
-
-void ExpectShows(ToolSession& tool, HWND dialog, const PageLayout& layout, const PageState& expected) {
-    const std::wstring difference = Compare(tool.ReadPage(dialog, layout), expected);
-    if (!difference.empty()) Fail(std::wstring(layout.name) + L": " + difference);
-}
-
-void ExpectFile(const Context& ctx, const Bytes& expected) {
-    Bytes actual;
-    if (!ReadWholeFile(ctx.folder + L"\\SH3.exe", actual)) Fail(L"cannot read SH3.exe back");
-    const std::wstring difference = FirstDifference(actual, expected);
-    if (!difference.empty()) Fail(difference);
-}
-
-// The switch bytes that an OK writes for the check marks a page shows.
-void PutSwitches(Bytes& exe, std::size_t position, const std::vector<int>& checks) {
-    for (std::size_t i = 0; i < checks.size(); ++i) exe[position + i] = checks[i] ? 0xFF : 0x00;
-}
-
-// Clicks a check box and checks that exactly its mark flipped.
-void ClickRow(ToolSession& tool, HWND dialog, const PageLayout& layout, PageState& state, std::size_t row,
-              bool bySpaceKey = false) {
-    const int id = layout.rows[row].check;
-    if (bySpaceKey) {
-        tool.PressKey(dialog, id, VK_SPACE);
-    } else {
-        tool.Click(dialog, id);
-    }
-    state.checks[row] ^= 1;
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const std::wstring difference = Compare(tool.ReadPage(dialog, layout), state);
-        if (difference.empty()) return;
-        if (GetTickCount() - start > ReactTimeoutMs()) {
-            Fail(L"after a click on row " + std::to_wstring(row) + L": " + difference);
-        }
-        Sleep(15);
-    }
-}
-
-// Presses a key on a trackbar and checks where it went and what its value
-// label says.
-void MoveSlider(ToolSession& tool, HWND dialog, const PageLayout& layout, PageState& state, int slider, UINT key,
-                int position, const wchar_t* text) {
-    tool.PressKey(dialog, slider == 0 ? kSlider1 : kSlider2, key);
-    state.sliderPositions[static_cast<std::size_t>(slider)] = position;
-    state.valueTexts[static_cast<std::size_t>(slider)] = text;
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const std::wstring difference = Compare(tool.ReadPage(dialog, layout), state);
-        if (difference.empty()) return;
-        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"after a slider key: " + difference);
-        Sleep(15);
-    }
-}
-
-void ExpectNoWindowsAndExit(ToolSession& tool) {
-    tool.WaitForExit(ReactTimeoutMs());
-    if (tool.MessageBoxesSeen() != 0) Fail(L"a message box was shown");
-}
-
-// Waits for the main page. Its show must have been counted exactly once: the
-// count is what proves a page that shows for an instant, so it must
-// demonstrably work.
-HWND StartOnMainPage(ToolSession& tool) {
-    HWND main = tool.WaitForWindow(WindowKind::MainPage, StartTimeoutMs());
-    if (tool.MainPageShows() != 1) Fail(L"the main page was shown " + std::to_wstring(tool.MainPageShows()) + L" times");
-    return main;
-}
 
 // ---------------------------------------------------------------------------
 // Load failures: each leaves one message box and never shows the page.
@@ -197,44 +82,6 @@ std::vector<LoadFailure> ModsLoadFailures() {
          },
          std::wstring(L"Cannot find your Zarvolin switches in file SH3.exe.") + kSuffix},
     };
-}
-
-// ---------------------------------------------------------------------------
-// Scenario bookkeeping.
-
-struct Tally {
-    int passed = 0;
-    int failed = 0;
-};
-
-// Runs one named check and reports it; a Failure fails only this check.
-bool Check(Tally& tally, const std::wstring& name, const std::function<void()>& body) {
-    const DWORD start = GetTickCount();
-    try {
-        body();
-        ++tally.passed;
-        std::wprintf(L"PASS %ls (%.1f s)\n", name.c_str(), (GetTickCount() - start) / 1000.0);
-        std::fflush(stdout);
-        return true;
-    } catch (const Failure& failure) {
-        ++tally.failed;
-        std::wprintf(L"FAIL %ls: %ls\n", name.c_str(), failure.what.c_str());
-        std::fflush(stdout);
-        return false;
-    }
-}
-
-std::wstring FolderName(const std::wstring& name) {
-    std::wstring folder;
-    for (wchar_t c : name) folder += iswalnum(c) ? c : L'_';
-    return folder;
-}
-
-Context Prepare(const std::wstring& exe, const std::wstring& games, const std::wstring& name, const GameFiles& game) {
-    Context ctx{exe, games + L"\\" + FolderName(name)};
-    const std::wstring error = WriteGame(ctx.folder, game);
-    if (!error.empty()) Fail(error);
-    return ctx;
 }
 
 // ---------------------------------------------------------------------------
@@ -581,24 +428,29 @@ int Show(const std::wstring& exe, const std::wstring& folder, const std::wstring
 
 int wmain(int argc, wchar_t** argv) {
     using namespace murn_wine;
+    struct Group {
+        const wchar_t* name;
+        void (*run)(const std::wstring& exe, const std::wstring& games, Tally& tally);
+    };
+    // Each group is one CTest test (tests/wine/CMakeLists.txt).
+    const Group groups[] = {
+        {L"main-load-failures", RunMainLoadFailures},
+        {L"main-page", RunMainPage},
+        {L"mods-page", RunModsPage},
+    };
     if (argc == 5 && std::wstring(argv[3]) == L"show") return Show(argv[1], argv[2], argv[4]);
-    if (argc != 4) {
-        std::fwprintf(stderr, L"usage: murn_wine_driver EXE GAMES_FOLDER main-load-failures|main-page|mods-page\n"
-                              L"       murn_wine_driver EXE GAME_FOLDER show RELEASE_FILE\n");
-        return 2;
+    if (argc == 4) {
+        for (const Group& group : groups) {
+            if (argv[3] != std::wstring(group.name)) continue;
+            Tally tally;
+            group.run(argv[1], argv[2], tally);
+            std::wprintf(L"%d passed, %d failed\n", tally.passed, tally.failed);
+            return tally.failed == 0 && tally.passed > 0 ? 0 : 1;
+        }
     }
-    const std::wstring exe = argv[1], games = argv[2], group = argv[3];
-    Tally tally;
-    if (group == L"main-load-failures") {
-        RunMainLoadFailures(exe, games, tally);
-    } else if (group == L"main-page") {
-        RunMainPage(exe, games, tally);
-    } else if (group == L"mods-page") {
-        RunModsPage(exe, games, tally);
-    } else {
-        std::fwprintf(stderr, L"unknown group %ls\n", group.c_str());
-        return 2;
-    }
-    std::wprintf(L"%d passed, %d failed\n", tally.passed, tally.failed);
-    return tally.failed == 0 && tally.passed > 0 ? 0 : 1;
+    std::fwprintf(stderr, L"usage: murn_wine_driver EXE GAMES_FOLDER GROUP\n"
+                          L"       murn_wine_driver EXE GAME_FOLDER show RELEASE_FILE\ngroups:");
+    for (const Group& group : groups) std::fwprintf(stderr, L" %ls", group.name);
+    std::fwprintf(stderr, L"\n");
+    return 2;
 }
