@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "game_executable.h"
 
 namespace murn::bench {
@@ -66,11 +69,30 @@ bool FloorApply(const FloorAreas& areas, const FloorBytes& bytes) {
     bool ok = length >= static_cast<std::int64_t>(areas.switchPosition) +
                             static_cast<std::int64_t>(bytes.switches.size()) &&
               length >= static_cast<std::int64_t>(areas.sliderPosition) + 8;
-    ok = ok && PwriteExactly(exe, bytes.switches.data(), bytes.switches.size(), areas.switchPosition);
+
+    // The old bytes first, as the tool keeps them to undo a failed write.
+    std::uint8_t oldSwitches[32];
+    std::uint8_t oldLargeAddress = 0;
+    std::uint8_t oldSliders[8];
+    const std::size_t switchCount = std::min(bytes.switches.size(), sizeof oldSwitches);
+    ok = ok && PreadExactly(exe, oldSwitches, switchCount, areas.switchPosition);
+    if (areas.mainPage) ok = ok && PreadExactly(exe, &oldLargeAddress, 1, kLargeAddressOffset);
+    ok = ok && PreadExactly(exe, oldSliders, sizeof oldSliders, areas.sliderPosition);
+
+    ok = ok && PwriteExactly(exe, bytes.switches.data(), switchCount, areas.switchPosition);
     if (areas.mainPage)
         ok = ok && PwriteExactly(exe, &bytes.largeAddress, 1, kLargeAddressOffset);
     ok = ok && PwriteExactly(exe, bytes.sliders.data(), bytes.sliders.size(), areas.sliderPosition);
-    return ::close(exe) == 0 && ok;
+
+    // And every area read back and compared, as the tool verifies its writes.
+    std::uint8_t back[32];
+    ok = ok && PreadExactly(exe, back, switchCount, areas.switchPosition) &&
+         std::memcmp(back, bytes.switches.data(), switchCount) == 0;
+    if (areas.mainPage)
+        ok = ok && PreadExactly(exe, back, 1, kLargeAddressOffset) && back[0] == bytes.largeAddress;
+    ok = ok && PreadExactly(exe, back, bytes.sliders.size(), areas.sliderPosition) &&
+         std::memcmp(back, bytes.sliders.data(), bytes.sliders.size()) == 0;
+    return ::close(exe) == 0 && ok && switchCount == bytes.switches.size();
 }
 
 }  // namespace murn::bench

@@ -1,6 +1,7 @@
 #pragma once
-// The least a page's load or apply can cost the system: the same bytes read
-// or written with plain POSIX calls, one per area, and nothing else.
+// The least a page's load or apply can cost the system: the bytes that the
+// page's own sequence reads and writes, each area with one plain POSIX call,
+// and nothing else.
 
 #include <array>
 #include <cstdint>
@@ -38,7 +39,9 @@ struct FloorBytes {
 // (main page only), one pread per area and close of SH3.exe.
 bool FloorLoad(const FloorAreas& areas, FloorBytes& bytes);
 // Apply: open SH3.exe for update, its length (nothing may be written past
-// the end), one pwrite per area, close.
+// the end), one pread per area for its old bytes (what an undo would put
+// back), one pwrite per area, one pread per area to read it back and compare,
+// close. The two slider values are one area of 8 bytes here.
 bool FloorApply(const FloorAreas& areas, const FloorBytes& bytes);
 
 }  // namespace murn::bench

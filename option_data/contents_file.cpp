@@ -102,13 +102,20 @@ std::string MakeLabel(std::string_view line, std::size_t labelCount) {
     return std::string(text.substr(0, last + 1));
 }
 
-bool IsLabelStart(unsigned char c) {
-    return c >= 0x20 && c <= 0x60 && c != '/' && c != ':';
+enum class LineKind { Entry, Label, Ignored };
+
+// The first byte of a piece decides what it is.
+LineKind KindOf(unsigned char first) {
+    if (first == ':') return LineKind::Entry;
+    if (first >= 0x20 && first <= 0x60 && first != '/') return LineKind::Label;
+    return LineKind::Ignored;
 }
 
+// A missing entry reads as an empty position text and an empty value text.
+const ContentsEntry kMissingEntry{};
+
 const ContentsEntry& EntryOrEmpty(const ContentsFile& file, std::size_t index) {
-    static const ContentsEntry kMissing;
-    return index < file.entries.size() ? file.entries[index] : kMissing;
+    return index < file.entries.size() ? file.entries[index] : kMissingEntry;
 }
 
 }  // namespace
@@ -146,11 +153,11 @@ ContentsResult ReadContentsFile(const std::string& fileName, std::int32_t requir
     std::string piece;
     while (reader.ReadPiece(piece)) {
         const std::string_view line = AsCString(piece);
-        const auto first = static_cast<unsigned char>(line.empty() ? 0 : line[0]);
-        if (first == ':') {
+        const LineKind kind = KindOf(static_cast<unsigned char>(line.empty() ? 0 : line[0]));
+        if (kind == LineKind::Entry) {
             // Entries beyond the tenth have no place to go and are dropped.
             if (contents.entries.size() < kMaxEntries) contents.entries.push_back(MakeEntry(line));
-        } else if (IsLabelStart(first)) {
+        } else if (kind == LineKind::Label) {
             std::string label = MakeLabel(line, contents.labels.size());
             if (label == "-2") break;  // the end marker
             if (static_cast<std::int64_t>(contents.labels.size()) > stopAboveRows) break;

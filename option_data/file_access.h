@@ -42,9 +42,11 @@ public:
     virtual std::unique_ptr<File> Open(const std::string& name, OpenMode mode) = 0;
 };
 
-// Files through the C runtime's streams, always in binary mode. With an empty
-// folder, names are looked up in the current directory, as the tool does;
-// the tests give a folder of their own.
+// Files opened and closed through the C runtime's streams, always in binary
+// mode, and read and written at explicit offsets through the descriptor
+// beneath the stream (no call for a seek). With an
+// empty folder, names are looked up in the current directory, as the tool
+// does; the tests give a folder of their own.
 class StdioFileSystem final : public FileSystem {
 public:
     explicit StdioFileSystem(std::string folder = {});

@@ -27,11 +27,12 @@ done
 
 bash scripts/setup.sh native
 
-echo "== build: native preset"
-cmake --preset native >/dev/null
-cmake --build --preset native --target murn_bench
-bin=build/native/bench/murn_bench
-if [ "$debug" -eq 0 ]; then
+if [ "$debug" -eq 1 ]; then
+  echo "== build: native preset"
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target murn_bench
+  bin=build/native/bench/murn_bench
+else
   echo "== build: native preset as Release, in build/bench-release"
   cmake --preset native -B build/bench-release -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build/bench-release --target murn_bench

@@ -1,90 +1,37 @@
 #!/usr/bin/env bash
-# Shows MURNoptions.exe on a made-up game folder: builds the folder under
-# build/demo/, starts the tool there under Wine (on an Xvfb screen of its own
-# when there is no $DISPLAY), saves a picture of its main dialog as
+# Shows MURNoptions.exe on the demo game: puts the demo game folder together
+# under build/demo/game/ (the demo game "SH3.exe", its contents files, the tool
+# and its help file), starts the tool there under Wine (on an Xvfb screen of
+# its own when there is no $DISPLAY), saves a picture of its main dialog as
 # build/demo/main-dialog.png, prints that path and closes the tool again.
-# Run it after `cmake --build --preset windows`.
+# Run it after `bash scripts/build.sh`. MURN_BUILD_DIR and MURN_DEMO_DIR
+# choose other build and demo folders.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MURN_BUILD_DIR:-$root/build/windows}
-demo=$root/build/demo
+demo=${MURN_DEMO_DIR:-$root/build/demo}
 game=$demo/game
 exe=$build/MURNoptions.exe
+help=$build/MURNoptions.chm
 driver=$build/tests/wine/murn_wine_driver.exe
 
 # shellcheck source=scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
 
-for f in "$exe" "$driver"; do
-  [ -e "$f" ] || wine_env_die "$f is missing: build first (cmake --preset windows && cmake --build --preset windows)"
+for f in "$exe" "$help" "$driver" "$build/demo_game/game/SH3.exe"; do
+  [ -e "$f" ] || wine_env_die "$f is missing: build first (bash scripts/build.sh)"
 done
 
 # --- The game folder -------------------------------------------------------
+# The demo game as the build made it (a real program laid out like the
+# patched game, with its two contents files), and beside it what a player
+# unpacks from the release zip: the tool and its help file. Made afresh on
+# every run, so that each demo starts from the game as built.
+rm -rf "$game"
 mkdir -p "$game"
-cat >"$game/MURNcontents.txt" <<'EOF'
-/ Main switches of the patch: switch block, version, slider block
-:1000000
-:1000200:v1.6B
-:1000100
-Realistic sensors
-No map contacts
-Hard torpedo reloads
-Longer patrol grids
-Slow deck gun crews
-Manual depth readouts
-Night lookout penalty
-Escort radar sweeps
-Convoy zig-zag
-Dud torpedo chance
-Battery drain boost
-Crew fatigue model
-Harbour traffic
-Storm wave height
-Aircraft patrols
-Sonar blind arcs
-Snorkel noise
-Hull stress limits
-Fuel burn at flank speed
-Radio intercepts
-Minefield warnings
-Weather reports
--2
-EOF
-cat >"$game/Zarvolincontents.txt" <<'EOF'
-/ Switches of the add-on mods
-:1000300
-:
-:1000400
-Extra harbour lights
-Wolfpack contacts
-Quiet running bonus
-Depth charge spread
-Flak crew training
-Deck cargo
-Port repair times
-Radar detector
-Periscope glare
-Target speed guess
-Longer nights
-Ice floes
-Rough seas at night
--2
-EOF
-
-# A stand-in for the patched game executable: zeros with the patch areas.
-put() {  # put OFFSET 'printf-escaped bytes'
-  # shellcheck disable=SC2059
-  printf "$2" | dd of="$game/SH3.exe" bs=1 seek="$1" conv=notrunc status=none
-}
-head -c 1100000 /dev/zero >"$game/SH3.exe"
-put 0 'MZ'
-put 286 '\x2f'                                    # large-address-aware
-put 1000000 '\xff\x00\xff\x00\x00\xff\x00\x00\xff\x00\xff\xff\x00\x00\x00\xff\x00\xff\x00\x00\xff\x00'
-put 1000100 '\x00\x00\x20\x40\x00\x00\x80\x3f'      # 2.5 and 1.0
-put 1000200 'v1.6B'
-put 1000300 '\x00\xff\x00\x00\xff\xff\x00\x00\xff\x00\x00\xff\x00'
-put 1000400 '\x00\x00\x80\x42\x00\x00\x80\x3f'      # 64.0 and 1.0
+cp "$build/demo_game/game/SH3.exe" "$build/demo_game/game/MURNcontents.txt" \
+  "$build/demo_game/game/Zarvolincontents.txt" "$exe" "$help" "$game/"
 
 # --- Wine --------------------------------------------------------------------
 wine_env_ensure_i386
@@ -111,7 +58,7 @@ release=$demo/picture-taken
 log=$demo/driver.log
 rm -f "$shot" "$release"
 echo "demo: starting MURNoptions.exe in $game"
-wine "$driver" "$(wine_env_windows_path "$exe")" "$(wine_env_windows_path "$game")" show \
+wine "$driver" "$(wine_env_windows_path "$game/MURNoptions.exe")" "$(wine_env_windows_path "$game")" show \
   "$(wine_env_windows_path "$release")" </dev/null >"$log" 2>&1 &
 driver_pid=$!
 
@@ -123,8 +70,25 @@ until grep -q "main dialog shown" "$log" 2>/dev/null; do
   fi
   sleep 1
 done
-import -window root "$shot"
+# Painting can take several seconds where 32-bit code runs emulated: the
+# screen stays one colour at first, then the dialog fills in. The picture is
+# taken once two in a row, a second apart, are the same and not blank.
+previous=$demo/previous.png
+rm -f "$previous"
+for _ in $(seq 90); do
+  import -window root "$shot"
+  if [ "$(convert "$shot" -format '%[fx:standard_deviation > 0]' info:)" = 1 ] && [ -e "$previous" ] &&
+    compare -metric AE "$shot" "$previous" null: 2>/dev/null; then
+    break
+  fi
+  cp "$shot" "$previous"
+  sleep 1
+done
+rm -f "$previous"
 touch "$release"
+# Only the dialog: the desktop around it is one colour, which -trim cuts off.
+convert "$shot" -trim +repage "$shot"
 wait "$driver_pid" || { cat "$log" >&2; wine_env_die "the tool did not close"; }
 rm -f "$release"
+echo "demo: to try it by hand: cd $game && wine MURNoptions.exe, then wine SH3.exe to see the game's options"
 echo "$shot"

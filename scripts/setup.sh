@@ -6,6 +6,7 @@ set -euo pipefail
 native_pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-14 libclang-rt-14-dev gcovr libbenchmark-dev strace valgrind)
 windows_pkgs=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine64 wine32:i386
               xvfb xauth imagemagick fp-utils-3.2.2
+              unzip  # the release test unpacks the zip as a player would
               qemu-user-static)  # runs 32-bit Wine where the kernel cannot
 
 want=("${native_pkgs[@]}")

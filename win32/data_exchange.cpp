@@ -5,6 +5,27 @@
 
 #include "app.h"
 
+namespace {
+
+// The decimal digits of a count. std::to_wstring would do, but it goes
+// through the C runtime's wide printf, which would then be linked in for
+// this one number.
+std::wstring DecimalText(int number) {
+    wchar_t digits[12];
+    wchar_t* first = digits + sizeof digits / sizeof digits[0];
+    long long rest = number;
+    const bool negative = rest < 0;
+    if (negative) rest = -rest;
+    do {
+        *--first = static_cast<wchar_t>(L'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (negative) *--first = L'-';
+    return std::wstring(first, digits + sizeof digits / sizeof digits[0]);
+}
+
+}  // namespace
+
 void DDX_Check(CDataExchange& dx, int id, std::int32_t& value) {
     if (dx.Failed()) return;
     if (dx.saveAndValidate)
@@ -37,7 +58,7 @@ void DDV_MaxChars(CDataExchange& dx, int id, const std::wstring& value, int maxC
     if (value.size() <= static_cast<std::size_t>(maxChars)) return;
 
     std::wstring message = L"Please enter no more than %1 characters.";
-    message.replace(message.find(L"%1"), 2, std::to_wstring(maxChars));
+    message.replace(message.find(L"%1"), 2, DecimalText(maxChars));
     AfxMessageBox(message);
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);

@@ -1,5 +1,6 @@
 #include "contents_file.h"
 
+#include <climits>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -254,6 +255,56 @@ TEST(ContentsFile, PositionNumbers) {
         {"-99999999999999999999999", INT32_MIN},
     };
     for (const NumberCase& c : cases) EXPECT_EQ(ReadPositionNumber(c.text), c.value) << c.text;
+}
+
+TEST(ContentsFile, OverlongEntryLineLeavesItsTailAsALine) {
+    // 79 bytes make the entry, whose text is then cut to 51 characters; the
+    // rest of the line is a piece of its own, judged by its first byte.
+    struct TailCase {
+        std::string tail;
+        std::size_t labels;
+    };
+    const TailCase cases[] = {{"Tail", 22}, {"tail", 21}, {":1000300", 21}};
+    for (const TailCase& c : cases) {
+        const std::string entry = ":" + std::string(78, '9') + c.tail;
+        const ContentsFile file = ReadMain(ContentsText(RowLabels(21), {entry, ":0", ":1000300"}));
+        ASSERT_EQ(file.labels.size(), c.labels) << c.tail;
+        if (c.labels == 22) {
+            EXPECT_EQ(file.labels[21], c.tail);
+        }
+        ASSERT_GE(file.entries.size(), 3u) << c.tail;
+        EXPECT_EQ(file.entries[0].positionText, std::string(kEntryTextBytes, '9')) << c.tail;
+        // Fifty-one nines are far beyond the range: the largest position.
+        EXPECT_EQ(ReadPositionNumber(file.entries[0].positionText), INT32_MAX) << c.tail;
+        EXPECT_EQ(file.entries.size(), c.tail[0] == ':' ? 4u : 3u) << c.tail;
+    }
+}
+
+TEST(ContentsFile, CarriageReturnAtTheEndOfAReadBlock) {
+    // The file is read in blocks of 4096 bytes; a carriage return that is the
+    // last byte of a block must still meet the byte after it.
+    struct BoundaryCase {
+        const char* after;  // what follows the carriage return
+        const char* label;
+        std::size_t labels;
+    };
+    const BoundaryCase cases[] = {
+        {"\n", "Split", 22},
+        {"X\n", "Split\rX", 22},
+        {"\r\n", "Split\r", 22},
+        {"\x1A" "More\n", "Split\r", 22},
+        {"", "Split\r", 22},
+    };
+    for (const BoundaryCase& c : cases) {
+        std::string text = ContentsText(RowLabels(21), kEntries);
+        const std::size_t fill = 4096 - text.size() - std::string("Split\r").size();
+        text += "/" + std::string(fill - 2, 'c') + "\n";  // a comment up to the right place
+        text += std::string("Split\r") + c.after;
+        ASSERT_EQ(text.find("Split") + 5, 4095u);
+        const ContentsFile file = ReadMain(text);
+        ASSERT_EQ(file.labels.size(), c.labels) << c.label;
+        EXPECT_EQ(file.labels[21], c.label);
+    }
 }
 
 }  // namespace

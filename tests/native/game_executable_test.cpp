@@ -1,5 +1,6 @@
 #include "game_executable.h"
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -140,11 +141,54 @@ TEST_F(GameExecutableTest, VersionText) {
 }
 
 TEST_F(GameExecutableTest, VersionTextCutByTheEndOfTheFile) {
-    ExeImage image(kVersion + 3);
-    image.Fill(kSwitches, 22, 0xFF).PutText(kVersion, "v1.");
-    const ExeReadResult result = Read(image, MainLayout());
-    ASSERT_EQ(result.outcome, ExeOutcome::ExeOk);
-    EXPECT_EQ(result.values.versionText, "v1.");
+    // The file ends inside the version text, without a zero byte: the text
+    // is what is there, from nothing up to all nine bytes.
+    const std::string kText = "v1.6Bxyzw";
+    for (std::size_t left = 0; left <= kVersionTextBytes; ++left) {
+        ExeImage image(kVersion + left);
+        image.Fill(kSwitches, 22, 0xFF).PutText(kVersion, kText.substr(0, left));
+        const ExeReadResult result = Read(image, MainLayout());
+        ASSERT_EQ(result.outcome, ExeOutcome::ExeOk) << left;
+        EXPECT_EQ(result.values.versionText, kText.substr(0, left)) << left;
+    }
+}
+
+TEST_F(GameExecutableTest, PositionsAtTheEndsOfTheRangeReadNothing) {
+    // Positions that no contents file lets through, handed in directly: the
+    // blocks read as missing, and nothing is read before the start or past
+    // the end of the file.
+    struct EdgeCase {
+        const char* name;
+        PatchAreaLayout layout;
+        ExeOutcome outcome;
+        bool switchesRead;  // else all zero
+        bool slidersRead;   // else both 0.0
+    };
+    const std::int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+    const EdgeCase cases[] = {
+        {"mods_switches_at_min", {13, kMin, kSliders, 0, false}, ExeOutcome::ExeOk, false, true},
+        {"mods_switches_at_max", {13, kMax, kSliders, 0, false}, ExeOutcome::ExeOk, false, true},
+        {"mods_sliders_at_min", {13, kSwitches, kMin, 0, false}, ExeOutcome::ExeOk, true, false},
+        {"mods_sliders_at_max", {13, kSwitches, kMax, 0, false}, ExeOutcome::ExeOk, true, false},
+        {"main_switches_at_min", {22, kMin, kSliders, kVersion, true}, ExeOutcome::ExeOk, false, true},
+        {"main_switches_at_max", {22, kMax, kSliders, kVersion, true}, ExeOutcome::ExeLacksSwitches, false, false},
+        {"main_sliders_at_min", {22, kSwitches, kMin, kVersion, true}, ExeOutcome::ExeOk, true, false},
+        {"main_sliders_just_below_zero", {22, kSwitches, -4, kVersion, true}, ExeOutcome::ExeOk, true, false},
+    };
+    for (const EdgeCase& c : cases) {
+        ExeImage image = PatchedImage();
+        image.Put(0, {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F});
+        const ExeReadResult result = Read(image, c.layout);
+        ASSERT_EQ(result.outcome, c.outcome) << c.name;
+        if (c.outcome != ExeOutcome::ExeOk) continue;
+        const auto count = static_cast<std::size_t>(c.layout.switchCount);
+        EXPECT_EQ(result.values.switchBytes, Bytes(count, c.switchesRead ? 0xFF : 0x00)) << c.name;
+        EXPECT_EQ(result.values.sliderValues[0], c.slidersRead ? 2.5f : 0.0f) << c.name;
+        EXPECT_EQ(result.values.sliderValues[1], c.slidersRead ? 1.0f : 0.0f) << c.name;
+        if (c.layout.mainPageAreas) {
+            EXPECT_EQ(result.values.versionText, "v1.6B") << c.name;
+        }
+    }
 }
 
 TEST_F(GameExecutableTest, SliderValuesAreRoundedAsRead) {
@@ -261,6 +305,8 @@ TEST_F(GameExecutableTest, AreasOutsideTheFileWriteNothing) {
         {"header_byte_outside_tiny_file", 200, {22, 1000000, 1000000, 0, true}},
         {"position_below_area_minimum", kLength, {22, 0, kSliders, 0, true}},
         {"negative_slider_position", kLength, {22, kSwitches, -8, 0, true}},
+        {"slider_block_at_min_position", kLength, {22, kSwitches, INT32_MIN, 0, true}},
+        {"mods_switch_block_at_min_position", kLength, {13, INT32_MIN, kSliders, 0, false}},
     };
     for (const OutsideCase& c : cases) {
         ExeImage image(c.length);

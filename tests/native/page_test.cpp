@@ -362,5 +362,56 @@ TEST(ApplyPage, WritesEveryAreaEvenWhenNothingChanged) {
     EXPECT_EQ(after[kMainSwitches + 2], 0x00);
 }
 
+TEST(Pages, PositionsAtTheEndsOfTheRange) {
+    // The largest and smallest positions that a contents file can name, and
+    // one beyond the range, which reads as the largest. None may lead to a
+    // read or a write outside SH3.exe.
+    const std::wstring kLacks = L"SH3.exe lacks the patch switches - file not patched or corrupt.";
+    const std::wstring kOutside = kAreasOutsideFileMessage;
+    struct EdgeCase {
+        const char* name;
+        const PageProfile* profile;
+        Lines entries;
+        std::wstring loadMessage;   // empty: the page loads
+        std::wstring applyMessage;  // after a load that worked
+    };
+    const EdgeCase cases[] = {
+        {"main_switches_at_max", kMain, {":2147483647", ":1000300:v1.6B", ":1000200"}, kLacks, L""},
+        {"main_switches_beyond_max", kMain, {":99999999999", ":1000300:v1.6B", ":1000200"}, kLacks, L""},
+        {"main_switches_at_min", kMain, {":-2147483648", ":1000300:v1.6B", ":1000200"},
+         MainPageProfile.switchPositionMessage, L""},
+        {"main_sliders_at_max", kMain, {":1000100", ":1000300:v1.6B", ":2147483647"}, L"", kOutside},
+        {"main_sliders_at_min", kMain, {":1000100", ":1000300:v1.6B", ":-2147483648"},
+         MainPageProfile.sliderPositionMessage, L""},
+        {"main_version_at_max_expects_none", kMain, {":1000100", ":2147483647:", ":1000200"}, L"", kUpdatedMessage},
+        {"main_version_at_max_expects_one", kMain, {":1000100", ":2147483647:v1.6B", ":1000200"},
+         MainPageProfile.versionMismatchMessage, L""},
+        {"main_version_at_min", kMain, {":1000100", ":-2147483648:", ":1000200"}, L"", kUpdatedMessage},
+        {"mods_switches_at_max", kMods, {":2147483647", ":0", ":1000600"},
+         std::wstring(ModsPageProfile.noSwitchOnMessage) + kNoSwitchOnSuffix, L""},
+        {"mods_sliders_at_max", kMods, {":1000500", ":0", ":2147483647"}, L"", kOutside},
+    };
+    for (const EdgeCase& c : cases) {
+        GameFolder game;
+        if (c.profile == kMain) {
+            game.WriteMainContents(RowLabels(22), c.entries);
+        } else {
+            game.WriteModsContents(GameFolder::ModLabels(), c.entries);
+        }
+        const Bytes before = game.Exe();
+        PageRun run = Load(*c.profile, game);
+        EXPECT_EQ(run.state.pageMessage, c.loadMessage) << c.name;
+        if (c.loadMessage.empty()) {
+            Apply(*c.profile, run, game);
+            EXPECT_EQ(run.view.messages, std::vector<std::wstring>({c.applyMessage})) << c.name;
+        }
+        const Bytes after = game.Exe();
+        ASSERT_EQ(after.size(), before.size()) << c.name;
+        if (run.state.pageMessage != kUpdatedMessage) {
+            EXPECT_EQ(after, before) << c.name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace murn::test

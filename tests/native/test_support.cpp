@@ -153,27 +153,48 @@ public:
         if (!closed_) owner_.Closed();
     }
 
-    bool Seek(std::int64_t offset) override { return !owner_.Next(FileOp::Seek) && real_->Seek(offset); }
-    bool SeekToEnd() override { return !owner_.Next(FileOp::Seek) && real_->SeekToEnd(); }
+    bool Seek(std::int64_t offset) override {
+        if (!owner_.Next(FileOp::Seek)) return real_->Seek(offset);
+        if (Late()) real_->Seek(offset);
+        return false;
+    }
+    bool SeekToEnd() override {
+        if (!owner_.Next(FileOp::Seek)) return real_->SeekToEnd();
+        if (Late()) real_->SeekToEnd();
+        return false;
+    }
     std::int64_t Tell() override { return owner_.Next(FileOp::Tell) ? -1 : real_->Tell(); }
     std::size_t Read(void* buffer, std::size_t size, bool& failed) override {
-        if (owner_.Next(FileOp::Read)) {
-            failed = !owner_.Quiet();
-            return owner_.Quiet() ? real_->Read(buffer, size / 2, failed) : 0;
+        if (!owner_.Next(FileOp::Read)) return real_->Read(buffer, size, failed);
+        switch (owner_.Style()) {
+            case FaultStyle::Quiet: return real_->Read(buffer, size / 2, failed);
+            case FaultStyle::Late: {
+                const std::size_t got = real_->Read(buffer, size, failed);
+                failed = true;
+                return got;
+            }
+            case FaultStyle::Loud: break;
         }
-        return real_->Read(buffer, size, failed);
+        failed = true;
+        return 0;
     }
     // A failed write may still have put part of its bytes into the file, as
     // a full disk would: the first half goes through.
     bool Write(const void* buffer, std::size_t size) override {
-        if (owner_.Next(FileOp::Write)) {
-            if (owner_.Quiet()) return true;
-            real_->Write(buffer, size / 2);
-            return false;
+        if (!owner_.Next(FileOp::Write)) return real_->Write(buffer, size);
+        switch (owner_.Style()) {
+            case FaultStyle::Quiet: return true;
+            case FaultStyle::Late: real_->Write(buffer, size); return false;
+            case FaultStyle::Loud: break;
         }
-        return real_->Write(buffer, size);
+        real_->Write(buffer, size / 2);
+        return false;
     }
-    bool Flush() override { return !owner_.Next(FileOp::Flush) && real_->Flush(); }
+    bool Flush() override {
+        if (!owner_.Next(FileOp::Flush)) return real_->Flush();
+        if (Late()) real_->Flush();
+        return false;
+    }
     bool Close() override {
         const bool fail = owner_.Next(FileOp::Close);
         // The file is closed in any case; only the report differs.
@@ -184,6 +205,8 @@ public:
     }
 
 private:
+    bool Late() const { return owner_.Style() == FaultStyle::Late; }
+
     std::unique_ptr<File> real_;
     FaultInjectingFileSystem& owner_;
     bool closed_ = false;
@@ -194,7 +217,8 @@ private:
 bool FaultInjectingFileSystem::Next(FileOp op) {
     ++count_;
     log_.push_back(op);
-    const bool fail = failAt_ > 0 && (count_ == failAt_ || (sticky_ && count_ > failAt_));
+    const bool fail =
+        (failAt_ > 0 && (count_ == failAt_ || (sticky_ && count_ > failAt_))) || count_ == failAlso_;
     if (fail) injected_ = true;
     return fail;
 }

@@ -86,6 +86,13 @@ std::string Narrow(const std::wstring& text);
 enum class FileOp { Open, Seek, Tell, Read, Write, Flush, Close };
 const char* FileOpName(FileOp op);
 
+// How an injected fault shows.
+enum class FaultStyle {
+    Loud,   // the operation fails and says so: a read gets nothing, a write stores half
+    Quiet,  // a read comes back short and a write stores nothing, both reporting success
+    Late,   // the operation is carried out in full, then reports an error
+};
+
 // Passes every operation to the real files in a folder, counting them; the
 // operation with number failAt (counted from 1) fails, and with sticky every
 // one after it too. failAt 0 fails nothing.
@@ -102,10 +109,13 @@ public:
     const std::vector<std::string>& Opened() const { return opened_; }
     int OpenFiles() const { return openFiles_; }
 
-    // A quiet fault reports success and does nothing: a write that stores
-    // nothing, a read that comes back short without an error.
-    void SetQuiet(bool quiet) { quiet_ = quiet; }
-    bool Quiet() const { return quiet_; }
+    void SetStyle(FaultStyle style) { style_ = style; }
+    FaultStyle Style() const { return style_; }
+    void SetQuiet(bool quiet) { style_ = quiet ? FaultStyle::Quiet : FaultStyle::Loud; }
+    bool Quiet() const { return style_ == FaultStyle::Quiet; }
+    // One more operation, by its number, that fails whatever failAt says: two
+    // faults in one run.
+    void FailAlso(int operation) { failAlso_ = operation; }
 
     // Counts one operation; true when it is to fail.
     bool Next(FileOp op);
@@ -115,7 +125,8 @@ private:
     StdioFileSystem real_;
     int failAt_;
     bool sticky_;
-    bool quiet_ = false;
+    FaultStyle style_ = FaultStyle::Loud;
+    int failAlso_ = 0;
     int count_ = 0;
     bool injected_ = false;
     int openFiles_ = 0;

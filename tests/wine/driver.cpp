@@ -437,6 +437,9 @@ int wmain(int argc, wchar_t** argv) {
         {L"main-load-failures", RunMainLoadFailures},
         {L"main-page", RunMainPage},
         {L"mods-page", RunModsPage},
+        {L"about-help", RunAboutHelp},
+        {L"sharing", RunSharing},
+        {L"demo-game", RunDemoGame},
     };
     if (argc == 5 && std::wstring(argv[3]) == L"show") return Show(argv[1], argv[2], argv[4]);
     if (argc == 4) {

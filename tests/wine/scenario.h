@@ -80,5 +80,9 @@ bool Check(Tally& tally, const std::wstring& name, const std::function<void()>& 
 Context Prepare(const std::wstring& exe, const std::wstring& games, const std::wstring& name, const GameFiles& game);
 
 // Groups kept in files of their own (the driver's table lists every group).
+void RunAboutHelp(const std::wstring& exe, const std::wstring& games, Tally& tally);
+void RunSharing(const std::wstring& exe, const std::wstring& games, Tally& tally);
+// demo_game.cpp: `games` is the demo game's folder itself.
+void RunDemoGame(const std::wstring& exe, const std::wstring& games, Tally& tally);
 
 }  // namespace murn_wine

@@ -3,7 +3,9 @@
 
 #include "show_hook.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -20,16 +22,52 @@ murn_wine::ShowCounts* Counts() {
 
 void CountShow(HWND window) {
     murn_wine::ShowCounts* counts = Counts();
-    if (!counts) return;
+    if (!counts || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return;
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if (std::wcscmp(className, L"#32770") != 0 || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return;
+    if (std::wcscmp(className, L"#32770") != 0) {
+        InterlockedIncrement(&counts->otherWindowShows);
+        return;
+    }
     switch (murn_wine::Classify(window)) {
     case murn_wine::WindowKind::MainPage: InterlockedIncrement(&counts->mainPageShows); break;
     case murn_wine::WindowKind::ModsPage: InterlockedIncrement(&counts->modsPageShows); break;
     case murn_wine::WindowKind::MessageBox: InterlockedIncrement(&counts->messageBoxShows); break;
     case murn_wine::WindowKind::Other: break;
     }
+}
+
+UINT Handle(const void* handle) { return static_cast<UINT>(reinterpret_cast<UINT_PTR>(handle)); }
+
+void ReadWindow(HWND window) {
+    murn_wine::ShowCounts* counts = Counts();
+    if (!counts) return;
+    murn_wine::WindowReading& reading = counts->window;
+    HMENU menu = GetSystemMenu(window, FALSE);
+    reading.menuItemCount = menu ? GetMenuItemCount(menu) : -1;
+    const int stored = std::min(reading.menuItemCount, static_cast<LONG>(std::size(reading.menuItems)));
+    for (int i = 0; i < stored; ++i) {
+        murn_wine::MenuItemReading& item = reading.menuItems[i];
+        item = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = item.text;
+        info.cch = static_cast<UINT>(std::size(item.text));
+        if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) {
+            item.type = info.fType;
+            item.id = info.wID;
+        }
+    }
+    reading.bigIcon = Handle(reinterpret_cast<void*>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)));
+    reading.smallIcon = Handle(reinterpret_cast<void*>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)));
+    reading.icon128 = Handle(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128)));
+    InterlockedIncrement(&reading.readings);
+}
+
+UINT ReadWindowMessage() {
+    static const UINT message = RegisterWindowMessageW(murn_wine::kReadWindowMessage);
+    return message;
 }
 
 }  // namespace
@@ -42,6 +80,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MurnShowHook(int code, WPARAM 
             (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW)) {
             CountShow(call->hwnd);
         }
+        if (call->message != 0 && call->message == ReadWindowMessage()) ReadWindow(call->hwnd);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
@@ -285,8 +286,14 @@ void ToolSession::ExpectMessage(const std::wstring& text) {
 
 LRESULT ToolSession::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ReactTimeoutMs(), &result)) {
-        Fail(L"message 0x" + std::to_wstring(message) + L" to the tool timed out");
+    // Not SMTO_ABORTIFHUNG: Wine counts a thread as hung when it has not
+    // asked for a message for 5 s, which a slow start-up does when its first
+    // window is a message box shown from the main page's initialisation; the
+    // send then fails at once although the box answers a moment later.
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, ReactTimeoutMs(), &result)) {
+        wchar_t hex[16] = {};
+        std::swprintf(hex, std::size(hex), L"0x%04X", message);
+        Fail(std::wstring(L"message ") + hex + L" to the tool timed out");
     }
     return static_cast<LRESULT>(result);
 }
