@@ -54,6 +54,17 @@ const Shows kModsShows{{2, 4}, {L"128.0", L"2.5"}};
 
 std::wstring InFolder(const Context& ctx, const wchar_t* file) { return ctx.folder + L"\\" + file; }
 
+// The tool ends after one message box with this text; once the hold is let
+// go, "SH3.exe" must still be byte for byte as the game was written.
+void ExpectEndsWithMessage(ToolSession& tool, const wchar_t* message, Holder& holder, const Context& ctx,
+                           const GameFiles& game) {
+    tool.ExpectMessage(message);
+    tool.WaitForExit(ReactTimeoutMs());
+    if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
+    holder.Release();
+    ExpectFile(ctx, game.exe);
+}
+
 // The main page's load while a file is held without sharing: one message,
 // the page never shown, the program ends.
 void MainLoadRefused(const std::wstring& exe, const std::wstring& games, Tally& tally) {
@@ -72,12 +83,8 @@ void MainLoadRefused(const std::wstring& exe, const std::wstring& games, Tally& 
             Holder holder(InFolder(ctx, row.file), 0);
             ToolSession tool(ctx.exe, ctx.folder);
             tool.WaitForWindow(WindowKind::MessageBox, StartTimeoutMs());
-            tool.ExpectMessage(row.message);
-            tool.WaitForExit(ReactTimeoutMs());
-            if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
+            ExpectEndsWithMessage(tool, row.message, holder, ctx, game);
             if (tool.MainPageShows() != 0) Fail(L"the main page was shown, if only for an instant");
-            holder.Release();
-            ExpectFile(ctx, game.exe);
         });
     }
 }
@@ -96,11 +103,7 @@ void MainLoadShared(const std::wstring& exe, const std::wstring& games, Tally& t
         ClickRow(tool, main, kMainLayout, state, 0);
         MoveSlider(tool, main, kMainLayout, state, 0, VK_END, 6, L"4.5");
         tool.PostClick(main, kOk);
-        tool.ExpectMessage(kNotUpdated);
-        tool.WaitForExit(ReactTimeoutMs());
-        if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
-        holder.Release();
-        ExpectFile(ctx, game.exe);
+        ExpectEndsWithMessage(tool, kNotUpdated, holder, ctx, game);
     });
 }
 
@@ -122,11 +125,7 @@ void MainApplyRefused(const std::wstring& exe, const std::wstring& games, Tally&
             Holder holder(InFolder(ctx, L"SH3.exe"), hold.share);
             tool.ResetRecord();
             tool.PostClick(main, kOk);
-            tool.ExpectMessage(kNotUpdated);
-            tool.WaitForExit(ReactTimeoutMs());
-            if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
-            holder.Release();
-            ExpectFile(ctx, game.exe);
+            ExpectEndsWithMessage(tool, kNotUpdated, holder, ctx, game);
         });
     }
 }
