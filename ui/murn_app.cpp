@@ -6,6 +6,8 @@
 
 CMurnApp theApp;
 
+CMurnApp::CMurnApp() { MapCommand(ID_HELP, [this] { OnHelp(); }); }
+
 bool CMurnApp::InitInstance() {
     // The trackbar is one of these classes. The size is the structure's own, 8.
     INITCOMMONCONTROLSEX classes{};

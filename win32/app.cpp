@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include <utility>
+
 #include "dialog.h"
 
 CWinApp* CWinApp::current_ = nullptr;
@@ -23,7 +25,7 @@ HWND ModalOwnerWindow() {
 
 namespace {
 
-std::wstring ProgramTitle() {
+std::wstring ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD size = static_cast<DWORD>(path.size());
@@ -31,28 +33,78 @@ std::wstring ProgramTitle() {
         if (length == 0) return {};
         if (length < size) {
             path.resize(length);
-            break;
+            return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+// Where the extension of the path's last name starts, or its end.
+std::size_t ExtensionStart(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos) name.resize(dot);
-    return name;
+    const std::size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind(L'.');
+    return dot != std::wstring::npos && dot >= nameStart ? dot : path.size();
+}
+
+std::wstring ProgramTitle() {
+    const std::wstring path = ProgramPath();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    const std::size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    return path.substr(nameStart, ExtensionStart(path) - nameStart);
+}
+
+// F1 in a dialog (or a message box) of this thread becomes the Help command
+// of the main window; the key itself goes no further.
+LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX) {
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        const CWinApp* app = CWinApp::Current();
+        const CDialog* main = app != nullptr ? app->MainWindow() : nullptr;
+        if (message->message == WM_KEYDOWN && message->wParam == VK_F1 && main != nullptr &&
+            main->Handle() != nullptr) {
+            SendMessageW(main->Handle(), WM_COMMAND, ID_HELP, 0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
+
+bool CWinApp::OnCmdMsg(int id) {
+    for (const CommandRoute& route : commandRoutes_) {
+        if (route.id == id) {
+            route.handler();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CWinApp::MapCommand(int id, CommandHandler handler) { commandRoutes_.push_back({id, std::move(handler)}); }
+
+void CWinApp::OnHelp() {
+    const CDialog* front = CDialog::InFront();
+    if (front == nullptr) return;
+    std::wstring helpFile = ProgramPath();
+    if (helpFile.empty()) return;
+    helpFile.replace(ExtensionStart(helpFile), std::wstring::npos, L".HLP");
+    HWND owner = mainWindow_ != nullptr ? mainWindow_->Handle() : nullptr;
+    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, 0x20000 + static_cast<ULONG_PTR>(front->TemplateId()));
+}
 
 int AfxMessageBox(const std::wstring& text, UINT type) {
     return MessageBoxW(ModalOwnerWindow(), text.c_str(), ProgramTitle().c_str(), type);
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    HHOOK filter = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
     try {
         if (CWinApp* app = CWinApp::Current()) app->InitInstance();
     } catch (...) {
         // Nothing is left to clean up: every file is closed where it was opened.
     }
+    if (filter != nullptr) UnhookWindowsHookEx(filter);
     return 0;
 }

@@ -4,9 +4,16 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class CDialog;
+
+// The standard Help command. F1 in any of the program's dialogs sends it to
+// the main window; a command that no dialog handles goes on to the
+// application's own routes.
+inline constexpr int ID_HELP = 0xE146;
 
 class CWinApp {
 public:
@@ -28,8 +35,27 @@ public:
 
     static CWinApp* Current() { return current_; }
 
+    // A command that reached the application; true when one of its routes
+    // took it.
+    bool OnCmdMsg(int id);
+
+protected:
+    using CommandHandler = std::function<void()>;
+    void MapCommand(int id, CommandHandler handler);
+
+    // The default help handler: asks WinHelp for the topic of the dialog in
+    // front (0x20000 plus its template ID) in the help file that has the
+    // program's path with the extension ".HLP".
+    void OnHelp();
+
 private:
+    struct CommandRoute {
+        int id;
+        CommandHandler handler;
+    };
+
     CDialog* mainWindow_ = nullptr;
+    std::vector<CommandRoute> commandRoutes_;
     static CWinApp* current_;
 };
 

@@ -7,6 +7,8 @@
 
 #include "app.h"
 
+CDialog* CDialog::inFront_ = nullptr;
+
 // The dialog runs from a copy of its template without WS_VISIBLE: the dialog
 // manager then shows it when its modal loop first goes idle, which never
 // happens to a dialog ended during its initialisation (a failed load). With
@@ -24,8 +26,12 @@ INT_PTR CDialog::DoModal() {
     std::memcpy(&style, template_.data() + StyleOffset(), sizeof style);
     style &= ~static_cast<DWORD>(WS_VISIBLE);
     std::memcpy(template_.data() + StyleOffset(), &style, sizeof style);
-    return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(template_.data()),
-                                   ModalOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
+    CDialog* const outer = inFront_;
+    inFront_ = this;
+    const INT_PTR result = DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(template_.data()),
+                                                   ModalOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
+    inFront_ = outer;
+    return result;
 }
 
 // An extended template starts with version 1 and the signature 0xFFFF; its
@@ -76,7 +82,7 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return defaultFocus;
         }
         case WM_COMMAND:
-            return OnCommand(HIWORD(wParam), LOWORD(wParam));
+            return OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NOTIFY:
             return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         case WM_HSCROLL:
@@ -87,7 +93,9 @@ bool CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-bool CDialog::OnCommand(int code, int id) {
+bool CDialog::OnCommand(int code, int id, HWND control) {
+    // BN_CLICKED is 0, which is also the code of a command sent by a menu or
+    // by the program itself.
     if (code != BN_CLICKED) return false;
     for (const ClickRoute& route : clickRoutes_) {
         if (route.id == id) {
@@ -98,8 +106,12 @@ bool CDialog::OnCommand(int code, int id) {
     switch (id) {
         case IDOK: OnOK(); return true;
         case IDCANCEL: OnCancel(); return true;
-        default: return false;
+        default: break;
     }
+    // A command that no control sent and this dialog does not handle goes on
+    // to the application.
+    CWinApp* app = CWinApp::Current();
+    return control == nullptr && app != nullptr && app->OnCmdMsg(id);
 }
 
 bool CDialog::OnNotify(const NMHDR& header) {

@@ -29,6 +29,10 @@ public:
     bool UpdateData(bool saveAndValidate);
     void EndDialog(int result);
 
+    int TemplateId() const { return templateId_; }
+    // The innermost dialog running its modal loop, or null.
+    static CDialog* InFront() { return inFront_; }
+
 protected:
     using ClickHandler = std::function<void()>;
     using NotifyHandler = std::function<LRESULT(const NMHDR&)>;
@@ -67,7 +71,7 @@ private:
     };
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool OnCommand(int code, int id);
+    bool OnCommand(int code, int id, HWND control);
     bool OnNotify(const NMHDR& header);
     bool TemplateAtOrigin() const;
     std::size_t StyleOffset() const;
@@ -78,4 +82,5 @@ private:
     std::vector<unsigned char> template_;
     std::vector<ClickRoute> clickRoutes_;
     std::vector<NotifyRoute> notifyRoutes_;
+    static CDialog* inFront_;
 };

@@ -1,6 +1,6 @@
 // Group about-help: the main page's About entry and About box, the window
-// icons, and the Help buttons of both pages, with the help file in the game
-// folder and without it. Two runs of the tool.
+// icons, the Help buttons of both pages, with the help file in the game
+// folder and without it, and F1. Two runs of the tool.
 //
 // Under Wine another process can neither read the tool's menus nor ask its
 // windows for their icons, so the show hook reads a window's system menu and
@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <iterator>
@@ -268,6 +269,94 @@ void PressHelpExpectingNothing(ToolSession& tool, const HookCounts& counts, HWND
     if (counts->messageBoxShows != boxes) Fail(L"Help showed a message box");
 }
 
+// F1 goes to WinHelp, which hands its request to the top-level window of
+// class "MS_WINHELP" (starting a help viewer only when there is none). This
+// process plays that window for as long as it lives, so the request itself
+// can be read: the help file, the command and the topic.
+struct WinHelpRequest {
+    bool received = false;
+    UINT command = 0;
+    DWORD data = 0;
+    std::string file;
+};
+
+class WinHelpStandIn {
+public:
+    WinHelpStandIn() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"MS_WINHELP";
+        RegisterClassW(&windowClass);  // fails harmlessly when registered by an earlier stand-in
+        window_ = CreateWindowW(L"MS_WINHELP", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+        if (window_ == nullptr) Fail(L"cannot create the WinHelp stand-in window");
+    }
+    ~WinHelpStandIn() { DestroyWindow(window_); }
+    WinHelpStandIn(const WinHelpStandIn&) = delete;
+    WinHelpStandIn& operator=(const WinHelpStandIn&) = delete;
+
+    // Presses F1 on a control of the dialog and answers the request that
+    // follows; the tool waits for the answer, so this must pump messages.
+    WinHelpRequest PressF1(ToolSession& tool, HWND dialog, int control) {
+        last_ = {};
+        tool.PressKey(dialog, control, VK_F1);
+        const DWORD start = GetTickCount();
+        while (!last_.received) {
+            if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"F1 asked WinHelp for nothing");
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 15, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+        return last_;
+    }
+
+private:
+    // The request as WinHelp packs it: a header, then the file name.
+    struct Packed {
+        WORD size;
+        WORD command;
+        LONG data;
+        LONG reserved;
+        WORD fileOffset;
+        WORD dataOffset;
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_COPYDATA) return DefWindowProcW(window, message, wParam, lParam);
+        const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (copy->cbData < sizeof(Packed)) return FALSE;
+        const auto* bytes = static_cast<const char*>(copy->lpData);
+        Packed packed{};
+        std::memcpy(&packed, bytes, sizeof packed);
+        last_.received = true;
+        last_.command = packed.command;
+        last_.data = static_cast<DWORD>(packed.data);
+        if (packed.fileOffset != 0 && packed.fileOffset < copy->cbData) {
+            last_.file = std::string(bytes + packed.fileOffset,
+                                     strnlen(bytes + packed.fileOffset, copy->cbData - packed.fileOffset));
+        }
+        return TRUE;
+    }
+
+    HWND window_ = nullptr;
+    static inline WinHelpRequest last_;
+};
+
+// F1 on a page: WinHelp is asked for the page's topic (0x20000 plus its
+// template ID) in the help file named after the program with ".HLP".
+void ExpectF1Topic(WinHelpStandIn& winHelp, ToolSession& tool, HWND dialog, int control, int templateId,
+                   const std::wstring& exe) {
+    const WinHelpRequest request = winHelp.PressF1(tool, dialog, control);
+    std::wstring expectedFile = exe.substr(0, exe.find_last_of(L'.')) + L".HLP";
+    std::wstring file(request.file.begin(), request.file.end());
+    if (request.command != HELP_CONTEXT) Fail(L"F1 sent WinHelp command " + std::to_wstring(request.command));
+    if (request.data != 0x20000u + static_cast<DWORD>(templateId)) Fail(L"F1 asked for topic " + Hex(request.data));
+    if (_wcsicmp(file.c_str(), expectedFile.c_str()) != 0) {
+        Fail(L"F1 asked for help file \"" + file + L"\", expected \"" + expectedFile + L"\"");
+    }
+}
+
 const Shows kMainShows{{2, 1}, {L"2.5", L"1.0"}, L"v1.6B"};
 const Shows kModsShows{{2, 4}, {L"128.0", L"2.5"}};
 
@@ -382,7 +471,8 @@ void RunWithHelpFile(const std::wstring& exe, const std::wstring& games, Tally& 
 }
 
 void RunWithoutHelpFile(const std::wstring& exe, const std::wstring& games, Tally& tally) {
-    Check(tally, L"no help file: Help on either page shows nothing of the tool's own; both stay usable", [&] {
+    Check(tally, L"no help file: Help on either page shows nothing of the tool's own; F1 asks WinHelp for the "
+                 L"page's topic; both stay usable", [&] {
         const GameFiles game = StandardGame();
         const Context ctx = Prepare(exe, games, L"help file missing", game);
         DeleteFileW((ctx.folder + L"\\" + kHelpFile).c_str());
@@ -393,11 +483,15 @@ void RunWithoutHelpFile(const std::wstring& exe, const std::wstring& games, Tall
 
         PressHelpExpectingNothing(tool, counts, main);
         ExpectMainUsable(tool, main, mainState, 2);
+        WinHelpStandIn winHelp;
+        ExpectF1Topic(winHelp, tool, main, kMainLayout.rows[0].check, 102, ctx.exe);
+        ExpectMainUsable(tool, main, mainState, 2);
 
         tool.PostClick(main, kModsButton);
         HWND mods = tool.WaitForWindow(WindowKind::ModsPage, ReactTimeoutMs());
         PageState modsState = Expected(game, kModsLayout, ModsLabels(), kModsShows);
         PressHelpExpectingNothing(tool, counts, mods);
+        ExpectF1Topic(winHelp, tool, mods, kModsLayout.rows[0].check, 103, ctx.exe);
         if (!IsWindowEnabled(mods)) Fail(L"the mods page is not usable after Help");
         ClickRow(tool, mods, kModsLayout, modsState, 1);
         tool.PostClick(mods, kCancel);
