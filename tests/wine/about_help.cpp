@@ -25,59 +25,14 @@ namespace murn_wine {
 namespace {
 
 constexpr UINT kAboutCommand = 0x0010;
-constexpr int kHelpButton = 1032;
 constexpr const wchar_t* kAboutEntry = L"&About Murn...";
 constexpr const wchar_t* kAboutCaption = L"About Murn Option Selector";
 constexpr const wchar_t* kHelpFile = L"MURNoptions.chm";
-constexpr const wchar_t* kHelpWindowClass = L"HH Parent";
-// The Title line of help/MURNoptions.hhp: the help window takes it from the file.
-constexpr const wchar_t* kHelpTitle = L"Murn Option Selector Help";
 
 std::wstring Hex(UINT_PTR value) {
     wchar_t text[16] = {};
     std::swprintf(text, std::size(text), L"0x%04X", static_cast<unsigned>(value));
     return text;
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
-}
-
-struct TopWindow {
-    HWND window;
-    std::wstring className;
-    bool visible;
-};
-
-struct TopWindowSearch {
-    DWORD processId;
-    std::vector<TopWindow> found;
-};
-
-BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<TopWindowSearch*>(param);
-    if (ProcessOf(window) != search->processId) return TRUE;
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    search->found.push_back({window, className, IsWindowVisible(window) != FALSE});
-    return TRUE;
-}
-
-// Every top-level window of the process, shown or not.
-std::vector<TopWindow> TopLevelWindows(DWORD processId) {
-    TopWindowSearch search{processId, {}};
-    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::vector<HWND> HelpWindows(DWORD processId) {
-    std::vector<HWND> windows;
-    for (const TopWindow& top : TopLevelWindows(processId)) {
-        if (top.className == kHelpWindowClass) windows.push_back(top.window);
-    }
-    return windows;
 }
 
 // The same run's shared counts, mapped a second time: the session keeps its
@@ -213,40 +168,6 @@ void ExpectMainUsable(ToolSession& tool, HWND main, PageState& state, std::size_
     ClickRow(tool, main, kMainLayout, state, row);
 }
 
-// Presses Help, which returns once the tool has handled it, and waits for
-// the help window: one, not owned by either page, titled from the help file.
-HWND PressHelpAndWaitForWindow(ToolSession& tool, HWND dialog) {
-    tool.Click(dialog, kHelpButton);
-    const DWORD processId = ProcessOf(dialog);
-    const DWORD start = GetTickCount();
-    for (;;) {
-        std::vector<HWND> visible;
-        for (HWND window : HelpWindows(processId)) {
-            if (IsWindowVisible(window)) visible.push_back(window);
-        }
-        if (visible.size() > 1) Fail(std::to_wstring(visible.size()) + L" help windows");
-        if (visible.size() == 1) {
-            HWND help = visible.front();
-            if (tool.Text(help) != kHelpTitle) Fail(L"the help window's title is \"" + tool.Text(help) + L"\"");
-            if (GetWindow(help, GW_OWNER) != nullptr) Fail(L"the help window has an owner");
-            return help;
-        }
-        if (!tool.Running()) Fail(L"the program ended after Help");
-        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"no help window");
-        Sleep(15);
-    }
-}
-
-void CloseHelpWindows(ToolSession& tool, DWORD processId) {
-    for (HWND window : HelpWindows(processId)) tool.PostToDialog(window, WM_CLOSE, 0, 0);
-    const DWORD start = GetTickCount();
-    while (!HelpWindows(processId).empty()) {
-        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"the help window did not close");
-        Sleep(15);
-    }
-    if (!tool.Running()) Fail(L"closing the help window ended the program");
-}
-
 // Presses Help without a help file and checks that the tool showed nothing:
 // no new top-level window, not even for an instant, and no message box.
 void PressHelpExpectingNothing(ToolSession& tool, const HookCounts& counts, HWND dialog) {
@@ -357,8 +278,6 @@ void ExpectF1Topic(WinHelpStandIn& winHelp, ToolSession& tool, HWND dialog, int 
     }
 }
 
-const Shows kMainShows{{2, 1}, {L"2.5", L"1.0"}, L"v1.6B"};
-const Shows kModsShows{{2, 4}, {L"128.0", L"2.5"}};
 
 // The bytes that the main page's OK writes for what it shows.
 void PutMainPage(Bytes& exe, const PageState& state) {
@@ -391,7 +310,7 @@ void RunWithHelpFile(const std::wstring& exe, const std::wstring& games, Tally& 
         tool = std::make_unique<ToolSession>(ctx.exe, ctx.folder);
         main = StartOnMainPage(*tool);
         counts = std::make_unique<HookCounts>(main);
-        mainState = Expected(game, kMainLayout, MainLabels(), kMainShows);
+        mainState = Expected(game, kMainLayout, MainLabels(), kStandardMainShows);
         ExpectShows(*tool, main, kMainLayout, mainState);
         const WindowFacts facts = ReadWindow(*tool, *counts, main);
         platform = ExpectAboutEntryLast(facts.menu);
@@ -441,7 +360,7 @@ void RunWithHelpFile(const std::wstring& exe, const std::wstring& games, Tally& 
         tool->ResetRecord();
         tool->PostClick(main, kModsButton);
         HWND mods = tool->WaitForWindow(WindowKind::ModsPage, ReactTimeoutMs());
-        PageState modsState = Expected(game, kModsLayout, ModsLabels(), kModsShows);
+        PageState modsState = Expected(game, kModsLayout, ModsLabels(), kStandardModsShows);
         ExpectShows(*tool, mods, kModsLayout, modsState);
         const WindowFacts facts = ReadWindow(*tool, *counts, mods);
         ExpectPlatformMenu(facts.menu, platform, L"the mods page");
@@ -479,7 +398,7 @@ void RunWithoutHelpFile(const std::wstring& exe, const std::wstring& games, Tall
         ToolSession tool(ctx.exe, ctx.folder);
         HWND main = StartOnMainPage(tool);
         const HookCounts counts(main);
-        PageState mainState = Expected(game, kMainLayout, MainLabels(), kMainShows);
+        PageState mainState = Expected(game, kMainLayout, MainLabels(), kStandardMainShows);
 
         PressHelpExpectingNothing(tool, counts, main);
         ExpectMainUsable(tool, main, mainState, 2);
@@ -489,7 +408,7 @@ void RunWithoutHelpFile(const std::wstring& exe, const std::wstring& games, Tall
 
         tool.PostClick(main, kModsButton);
         HWND mods = tool.WaitForWindow(WindowKind::ModsPage, ReactTimeoutMs());
-        PageState modsState = Expected(game, kModsLayout, ModsLabels(), kModsShows);
+        PageState modsState = Expected(game, kModsLayout, ModsLabels(), kStandardModsShows);
         PressHelpExpectingNothing(tool, counts, mods);
         ExpectF1Topic(winHelp, tool, mods, kModsLayout.rows[0].check, 103, ctx.exe);
         if (!IsWindowEnabled(mods)) Fail(L"the mods page is not usable after Help");

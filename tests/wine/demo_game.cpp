@@ -24,8 +24,6 @@
 namespace murn_wine {
 namespace {
 
-constexpr int kHelpButton = 1032;
-
 // ---------------------------------------------------------------------------
 // The folder as the files describe it.
 
@@ -145,25 +143,6 @@ std::vector<std::pair<int, std::wstring>> GameShould(const DemoFolder& demo, con
     return shows;
 }
 
-struct FindGame {
-    DWORD processId;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK FindGameWindow(HWND window, LPARAM param) {
-    auto* find = reinterpret_cast<FindGame*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (owner == find->processId && IsWindowVisible(window) &&
-        std::wcscmp(className, demo_game::kWindowClassName) == 0) {
-        find->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 class GameRun {
 public:
     explicit GameRun(const std::wstring& folder) {
@@ -187,9 +166,9 @@ public:
     HWND WaitForWindow() {
         const DWORD start = GetTickCount();
         for (;;) {
-            FindGame find{process_.dwProcessId};
-            EnumWindows(FindGameWindow, reinterpret_cast<LPARAM>(&find));
-            if (find.window) return find.window;
+            for (const TopWindow& top : TopLevelWindows(process_.dwProcessId)) {
+                if (top.visible && top.className == demo_game::kWindowClassName) return top.window;
+            }
             if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) Fail(L"the demo game ended at once");
             if (GetTickCount() - start > StartTimeoutMs()) Fail(L"the demo game showed no window");
             Sleep(15);
@@ -285,43 +264,10 @@ float MoveToOtherEnd(ToolSession& tool, HWND dialog, const PageLayout& layout, P
 
 void PutValue(Bytes& exe, std::size_t offset, float value) { PutBytes(exe, offset, FloatBytes(value)); }
 
-struct HelpSearch {
-    DWORD processId;
-    HWND window = nullptr;
-};
-
-BOOL CALLBACK FindHelpWindow(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<HelpSearch*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (owner == search->processId && std::wcscmp(className, L"HH Parent") == 0) {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The Help button opens the help file that lies in the folder.
 void ExpectHelpOpens(ToolSession& tool, HWND main) {
-    HelpSearch search{0};
-    GetWindowThreadProcessId(main, &search.processId);
-    tool.PostClick(main, kHelpButton);
-    const DWORD start = GetTickCount();
-    while (!search.window) {
-        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"Help opened no help window");
-        Sleep(15);
-        EnumWindows(FindHelpWindow, reinterpret_cast<LPARAM>(&search));
-    }
-    const std::wstring title = tool.Text(search.window);
-    if (title != L"Murn Option Selector Help") Fail(L"the help window is titled \"" + title + L"\"");
-    PostMessageW(search.window, WM_CLOSE, 0, 0);
-    const DWORD closing = GetTickCount();
-    while (IsWindow(search.window)) {
-        if (GetTickCount() - closing > ReactTimeoutMs()) Fail(L"the help window did not close");
-        Sleep(15);
-    }
+    PressHelpAndWaitForWindow(tool, main);
+    CloseHelpWindows(tool, ProcessOf(main));
 }
 
 }  // namespace

@@ -94,11 +94,7 @@ void RunMainLoadFailures(const std::wstring& exe, const std::wstring& games, Tal
             row.breakGame(game);
             const Context ctx = Prepare(exe, games, row.name, game);
             ToolSession tool(ctx.exe, ctx.folder);
-            tool.WaitForWindow(WindowKind::MessageBox, StartTimeoutMs());
-            tool.ExpectMessage(row.message);
-            tool.WaitForExit(ReactTimeoutMs());
-            if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
-            if (tool.MainPageShows() != 0) Fail(L"the main page was shown, if only for an instant");
+            ExpectMainLoadFails(tool, row.message);
             if (game.hasExe) ExpectFile(ctx, game.exe);
         });
     }
@@ -106,9 +102,6 @@ void RunMainLoadFailures(const std::wstring& exe, const std::wstring& games, Tal
 
 // ---------------------------------------------------------------------------
 // Group main-page: loads that succeed, then a player's clicks and an ending.
-
-const Shows kStandardMainShows{{2, 1}, {L"2.5", L"1.0"}, L"v1.6B"};
-const Shows kStandardModsShows{{2, 4}, {L"128.0", L"2.5"}};
 
 void RunMainPage(const std::wstring& exe, const std::wstring& games, Tally& tally) {
     Check(tally, L"main page shows the file; clicks, Space and slider ends are written by OK", [&] {
@@ -386,7 +379,7 @@ void RunModsPage(const std::wstring& exe, const std::wstring& games, Tally& tall
             tool->PostClick(main, kModsButton);
             tool->ExpectMessage(row.message);
             backOnMain();
-            if (tool->MessageBoxesSeen() != 1) Fail(std::to_wstring(tool->MessageBoxesSeen()) + L" message boxes");
+            ExpectOneMessageBox(*tool);
             if (tool->ModsPageShows() != 0) Fail(L"the mods page was shown, if only for an instant");
             if (broken.hasExe) ExpectFile(ctx, broken.exe);
         });

@@ -82,6 +82,18 @@ void ExpectNoWindowsAndExit(ToolSession& tool) {
     if (tool.MessageBoxesSeen() != 0) Fail(L"a message box was shown");
 }
 
+void ExpectOneMessageBox(const ToolSession& tool) {
+    if (tool.MessageBoxesSeen() != 1) Fail(std::to_wstring(tool.MessageBoxesSeen()) + L" message boxes");
+}
+
+void ExpectMainLoadFails(ToolSession& tool, const std::wstring& message) {
+    tool.WaitForWindow(WindowKind::MessageBox, StartTimeoutMs());
+    tool.ExpectMessage(message);
+    tool.WaitForExit(ReactTimeoutMs());
+    ExpectOneMessageBox(tool);
+    if (tool.MainPageShows() != 0) Fail(L"the main page was shown, if only for an instant");
+}
+
 HWND StartOnMainPage(ToolSession& tool) {
     HWND main = tool.WaitForWindow(WindowKind::MainPage, StartTimeoutMs());
     if (tool.MainPageShows() != 1) Fail(L"the main page was shown " + std::to_wstring(tool.MainPageShows()) + L" times");
@@ -102,6 +114,47 @@ bool Check(Tally& tally, const std::wstring& name, const std::function<void()>& 
         std::fflush(stdout);
         return false;
     }
+}
+
+std::vector<HWND> HelpWindows(DWORD processId) {
+    std::vector<HWND> windows;
+    for (const TopWindow& top : TopLevelWindows(processId)) {
+        if (top.className == kHelpWindowClass) windows.push_back(top.window);
+    }
+    return windows;
+}
+
+
+HWND PressHelpAndWaitForWindow(ToolSession& tool, HWND dialog) {
+    tool.Click(dialog, kHelpButton);
+    const DWORD processId = ProcessOf(dialog);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> visible;
+        for (HWND window : HelpWindows(processId)) {
+            if (IsWindowVisible(window)) visible.push_back(window);
+        }
+        if (visible.size() > 1) Fail(std::to_wstring(visible.size()) + L" help windows");
+        if (visible.size() == 1) {
+            HWND help = visible.front();
+            if (tool.Text(help) != kHelpTitle) Fail(L"the help window's title is \"" + tool.Text(help) + L"\"");
+            if (GetWindow(help, GW_OWNER) != nullptr) Fail(L"the help window has an owner");
+            return help;
+        }
+        if (!tool.Running()) Fail(L"the program ended after Help");
+        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"no help window");
+        Sleep(15);
+    }
+}
+
+void CloseHelpWindows(ToolSession& tool, DWORD processId) {
+    for (HWND window : HelpWindows(processId)) tool.PostToDialog(window, WM_CLOSE, 0, 0);
+    const DWORD start = GetTickCount();
+    while (!HelpWindows(processId).empty()) {
+        if (GetTickCount() - start > ReactTimeoutMs()) Fail(L"the help window did not close");
+        Sleep(15);
+    }
+    if (!tool.Running()) Fail(L"closing the help window ended the program");
 }
 
 namespace {

@@ -26,7 +26,11 @@ inline constexpr const wchar_t* kTooLong = L"Please enter no more than 28 charac
 inline constexpr const wchar_t* kSuffix = L"\nAll switches must have values 0 or FF, with at least one FF.";
 
 inline constexpr int kOk = 1, kCancel = 2, kModsButton = 3, kLargeAddressBox = 1034;
-inline constexpr int kSlider1 = 1035, kSlider2 = 1046;
+inline constexpr int kSlider1 = 1035, kSlider2 = 1046, kHelpButton = 1032;
+
+// The HTML help window, titled by the Title line of help/MURNoptions.hhp.
+inline constexpr const wchar_t* kHelpWindowClass = L"HH Parent";
+inline constexpr const wchar_t* kHelpTitle = L"Murn Option Selector Help";
 
 // One character more than a label edit accepts; rows 18 to 21 can hold it.
 inline constexpr std::string_view kLongLabel = "Radio intercepts and reports!";
@@ -43,6 +47,10 @@ struct Shows {
     std::array<const wchar_t*, 2> valueTexts;
     const wchar_t* version = L"";  // main page only
 };
+
+// What the pages show for StandardGame() before any click.
+inline const Shows kStandardMainShows{{2, 1}, {L"2.5", L"1.0"}, L"v1.6B"};
+inline const Shows kStandardModsShows{{2, 4}, {L"128.0", L"2.5"}};
 
 PageState Expected(const GameFiles& game, const PageLayout& layout, const std::vector<std::string>& labels,
                    const Shows& shows);
@@ -63,10 +71,24 @@ void MoveSlider(ToolSession& tool, HWND dialog, const PageLayout& layout, PageSt
 
 void ExpectNoWindowsAndExit(ToolSession& tool);
 
+// Exactly one message box since the session's record was last reset.
+void ExpectOneMessageBox(const ToolSession& tool);
+
+// The tool, just started, fails the main page's load: the message box with
+// this text, the page never shown, the program ends.
+void ExpectMainLoadFails(ToolSession& tool, const std::wstring& message);
+
 // Waits for the main page. Its show must have been counted exactly once: the
 // count is what proves a page that shows for an instant, so it must
 // demonstrably work.
 HWND StartOnMainPage(ToolSession& tool);
+
+std::vector<HWND> HelpWindows(DWORD processId);
+// Presses Help, which returns once the tool has handled it, and waits for
+// the help window: one, not owned by either page, titled from the help file.
+HWND PressHelpAndWaitForWindow(ToolSession& tool, HWND dialog);
+// Closes every help window; the tool must go on running.
+void CloseHelpWindows(ToolSession& tool, DWORD processId);
 
 struct Tally {
     int passed = 0;

@@ -11,6 +11,12 @@ namespace murn_wine {
 
 void Fail(const std::wstring& what) { throw Failure{what}; }
 
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
 namespace {
 
 constexpr DWORD kPollMs = 15;
@@ -26,19 +32,27 @@ DWORD Scaled(DWORD ms) {
     return ms * static_cast<DWORD>(factor > 0 ? factor : 1);
 }
 
-struct EnumState {
+struct TopWindowSearch {
     DWORD processId;
-    std::vector<HWND> windows;
+    std::vector<TopWindow> found;
 };
 
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
-    auto* state = reinterpret_cast<EnumState*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (owner == state->processId && std::wcscmp(className, L"#32770") == 0) state->windows.push_back(window);
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TopWindowSearch*>(param);
+    if (ProcessOf(window) != search->processId) return TRUE;
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    search->found.push_back({window, className, IsWindowVisible(window) != FALSE});
     return TRUE;
+}
+
+// The process's dialogs, message boxes included.
+std::vector<HWND> Dialogs(DWORD processId) {
+    std::vector<HWND> dialogs;
+    for (const TopWindow& top : TopLevelWindows(processId)) {
+        if (top.className == L"#32770") dialogs.push_back(top.window);
+    }
+    return dialogs;
 }
 
 const wchar_t* KindName(WindowKind kind) {
@@ -84,6 +98,12 @@ HOOKPROC ShowHookProc(HMODULE& module) {
 
 const PageLayout kMainLayout = {L"main page", MainRows(), {6, 6}, true};
 const PageLayout kModsLayout = {L"mods page", ModsRows(), {3, 6}, false};
+
+std::vector<TopWindow> TopLevelWindows(DWORD processId) {
+    TopWindowSearch search{processId, {}};
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 DWORD StartTimeoutMs() { return Scaled(30000); }
 DWORD ReactTimeoutMs() { return Scaled(10000); }
@@ -175,10 +195,8 @@ ToolSession::~ToolSession() {
 bool ToolSession::Running() { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
 std::vector<HWND> ToolSession::Windows(WindowKind kind) {
-    EnumState state{process_.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&state));
     std::vector<HWND> result;
-    for (HWND window : state.windows) {
+    for (HWND window : Dialogs(process_.dwProcessId)) {
         if (Classify(window) == kind) result.push_back(window);
     }
     return result;
@@ -194,9 +212,7 @@ void ToolSession::Record(HWND window, WindowKind kind) {
 }
 
 void ToolSession::Poll() {
-    EnumState state{process_.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&state));
-    for (HWND window : state.windows) {
+    for (HWND window : Dialogs(process_.dwProcessId)) {
         if (IsWindowVisible(window)) Record(window, Classify(window));
     }
 }

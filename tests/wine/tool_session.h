@@ -21,6 +21,17 @@ struct Failure {
 
 [[noreturn]] void Fail(const std::wstring& what);
 
+DWORD ProcessOf(HWND window);
+
+struct TopWindow {
+    HWND window;
+    std::wstring className;
+    bool visible;
+};
+
+// Every top-level window of the process, shown or not.
+std::vector<TopWindow> TopLevelWindows(DWORD processId);
+
 // How long the first window may take to appear, and how long any other
 // reaction may take. Both stretch with MURN_WINE_TIMEOUT_SCALE, which the
 // Wine environment sets where 32-bit code runs emulated.
